@@ -1,0 +1,92 @@
+#include "board/board.h"
+
+#include <cstring>
+
+namespace dz {
+
+Character characters[kCharacterCount];
+Character shadow;
+Area areas[kAreaCount];
+
+std::int32_t gridSize = 30;
+std::int32_t selectedCharacter = -1;
+std::int32_t selectedArea = -1;
+std::int32_t dragging = 0;
+std::int32_t measuring = 0;
+Point areaPressPos = {0, 0};
+char workDir[kWorkDirSize] = {};
+
+const GridChoice gridChoices[kGridChoiceCount] = {
+    {"20×20(30×30)", 20},
+    {"25×25(24×24)", 25},
+    {"30×30(20×20)", 30},
+    {"40×40(15×15)", 40},
+};
+
+const char radiusChoices[kRadiusChoiceCount][20] = {"2m", "3m", "4m", "5m", "6m"};
+
+const char defaultNames[kCharacterCount][2] = {
+    "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
+    "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z",
+};
+
+const char colorNames[kColorCount][10] = {"赤", "緑", "青", "黄", "水色", "紫"};
+
+const std::int32_t markerColors[kColorCount][3] = {
+    {255, 1, 1}, {1, 255, 1}, {1, 1, 255}, {255, 255, 1}, {1, 255, 255}, {255, 1, 255},
+};
+
+const char* const colorLetters[kColorCount] = {"r", "g", "b", "y", "w", "p"};
+
+COLORREF MarkerColor(int index) {
+  const std::int32_t* rgb = markerColors[index];
+  return MakeColor(rgb[0], rgb[1], rgb[2]);
+}
+
+std::int32_t ColorIndexOf(COLORREF color) {
+  const bool r = (color & 0xFF) == 255;
+  const bool g = ((color >> 8) & 0xFF) == 255;
+  const bool b = ((color >> 16) & 0xFF) == 255;
+  if (r && g) return 3;
+  if (r && b) return 5;
+  if (r) return 0;
+  if (g && b) return 4;
+  if (g) return 1;
+  if (b) return 2;
+  return 0;
+}
+
+std::int32_t FindFreeCharacter() {
+  for (int i = 0; i < kCharacterCount; ++i) {
+    if (!characters[i].IsActive()) return i;
+  }
+  return -1;
+}
+
+std::int32_t FindFreeArea() {
+  for (int i = 0; i < kAreaCount; ++i) {
+    if (!areas[i].IsActive()) return i;
+  }
+  return -1;
+}
+
+void ClearBoard() {
+  for (Character& c : characters) c.Clear();
+  for (Area& a : areas) a.Clear();
+  shadow.SetPosition(kParked, kParked);
+}
+
+void ResetBoardState() {
+  for (Character& c : characters) c = Character();
+  shadow = Character();
+  for (Area& a : areas) a = Area();
+  gridSize = 30;
+  selectedCharacter = -1;
+  selectedArea = -1;
+  dragging = 0;
+  measuring = 0;
+  areaPressPos = Point{0, 0};
+  std::memset(workDir, 0, sizeof workDir);
+}
+
+}  // namespace dz

@@ -1,0 +1,119 @@
+// The drawing surface port. Every drawing of the board goes through a Canvas: the
+// Windows front-end maps each operation one to one onto GDI, the tests record them.
+#pragma once
+
+#include <cstdint>
+
+namespace dz {
+
+// A colour: red in the low byte, then green, then blue; the top byte is 0.
+using COLORREF = std::uint32_t;
+
+constexpr COLORREF MakeColor(int red, int green, int blue) {
+  return static_cast<COLORREF>(red & 0xFF) | (static_cast<COLORREF>(green & 0xFF) << 8) |
+         (static_cast<COLORREF>(blue & 0xFF) << 16);
+}
+
+constexpr COLORREF kBlack = 0;
+constexpr COLORREF kWhite = 0xFFFFFF;
+
+enum class PenStyle : std::uint8_t { Solid, DashDotDot };
+
+struct Pen {
+  PenStyle style;
+  std::int32_t width;  // 0 draws one pixel wide, like 1
+  COLORREF color;
+};
+
+enum class BrushKind : std::uint8_t { Solid, Hollow };
+
+struct Brush {
+  BrushKind kind;
+  COLORREF color;  // for Solid only
+};
+
+enum class BackgroundMode : std::uint8_t { Opaque, Transparent };
+
+// A surface with GDI's state and semantics: a fresh surface has a 1-pixel black pen, the
+// white brush, the default font, opaque background mode and a white background colour.
+// Rectangles and ellipses are bounded with the right and bottom edges excluded; a line
+// does not draw its end point.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+
+  // Creates a pen and selects it. PopPen selects the previously selected pen again and
+  // deletes the created one. Pushes and pops pair up within one drawing call.
+  virtual void PushPen(const Pen& pen) = 0;
+  virtual void PopPen() = 0;
+  // Selects a solid brush (created) or the stock hollow brush; PopBrush restores the
+  // previous brush and deletes a created one.
+  virtual void PushBrush(const Brush& brush) = 0;
+  virtual void PopBrush() = 0;
+  // Creates and selects the character label font: 20 pixels high, weight 600, fixed pitch,
+  // code page 932 face "ＭＳ ゴシック" (or the platform's nearest fixed-pitch CP932 face).
+  virtual void PushLabelFont() = 0;
+  virtual void PopFont() = 0;
+  // Sets the background mode and returns the previous one.
+  virtual BackgroundMode SetBackgroundMode(BackgroundMode mode) = 0;
+
+  virtual void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+                         std::int32_t bottom) = 0;
+  virtual void Ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
+                       std::int32_t bottom) = 0;
+  virtual void MoveTo(std::int32_t x, std::int32_t y) = 0;
+  virtual void LineTo(std::int32_t x, std::int32_t y) = 0;
+
+  // Code page 932 text with its top-left corner at (x, y), in the current font.
+  virtual void TextAt(std::int32_t x, std::int32_t y, const char* text) = 0;
+  // Code page 932 text on one line, centred horizontally and vertically in the box.
+  virtual void TextInBox(std::int32_t left, std::int32_t top, std::int32_t right,
+                         std::int32_t bottom, const char* text) = 0;
+
+  // Plain block copy of w × h pixels from (sx, sy) of src to (x, y) of this surface.
+  // A null source copies nothing.
+  virtual void CopyFrom(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                        const Canvas* src, std::int32_t sx, std::int32_t sy) = 0;
+
+  // Draws the source rectangle (sx, sy, sw, sh) of src stretched onto (x, y, w, h), leaving
+  // out every source pixel of the transparent colour, at the constant opacity given by the
+  // low byte of `opacity`. Returns 1 when blended, 0 when a step failed (this surface is
+  // then unchanged).
+  virtual int Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                    const Canvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
+                    std::int32_t sh, std::int32_t opacity, COLORREF transparent) = 0;
+};
+
+// A surface that draws nothing: what a piece keeps after its picture failed to load, and
+// the canvas of the benchmarks that measure the core's own cost.
+class NullCanvas : public Canvas {
+ public:
+  void PushPen(const Pen&) override {}
+  void PopPen() override {}
+  void PushBrush(const Brush&) override {}
+  void PopBrush() override {}
+  void PushLabelFont() override {}
+  void PopFont() override {}
+  BackgroundMode SetBackgroundMode(BackgroundMode mode) override {
+    BackgroundMode previous = mode_;
+    mode_ = mode;
+    return previous;
+  }
+  void Rectangle(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+  void Ellipse(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+  void MoveTo(std::int32_t, std::int32_t) override {}
+  void LineTo(std::int32_t, std::int32_t) override {}
+  void TextAt(std::int32_t, std::int32_t, const char*) override {}
+  void TextInBox(std::int32_t, std::int32_t, std::int32_t, std::int32_t, const char*) override {}
+  void CopyFrom(std::int32_t, std::int32_t, std::int32_t, std::int32_t, const Canvas*, std::int32_t,
+                std::int32_t) override {}
+  int Blend(std::int32_t, std::int32_t, std::int32_t, std::int32_t, const Canvas&, std::int32_t,
+            std::int32_t, std::int32_t, std::int32_t, std::int32_t, COLORREF) override {
+    return 0;
+  }
+
+ private:
+  BackgroundMode mode_ = BackgroundMode::Opaque;
+};
+
+}  // namespace dz

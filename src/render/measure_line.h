@@ -1,0 +1,10 @@
+// The measuring line from the selected character to the pointer, with the perpendiculars.
+#pragma once
+
+#include "render/canvas.h"
+
+namespace dz {
+
+void DrawMeasureLine(Canvas& surface);
+
+}  // namespace dz

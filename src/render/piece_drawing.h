@@ -1,0 +1,10 @@
+// The pieces in layer order: shadow, melee characters, areas, other characters, the ring.
+#pragma once
+
+#include "render/canvas.h"
+
+namespace dz {
+
+void DrawPieces(Canvas& surface);
+
+}  // namespace dz
