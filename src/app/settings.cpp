@@ -1,14 +1,61 @@
-// Placeholder: replaced by the real implementation.
 #include "app/settings.h"
 
+#include <initializer_list>
+
+#include "board/ids.h"
+#include "board/ports.h"
+#include "render/surfaces.h"
+
 namespace dz {
-bool IsSettingOn(int) {
-  return false;
+
+bool IsSettingOn(int menuId) {
+  return ports.menu->IsChecked(menuId);
 }
-void ToggleMenuCheck(int) {}
-void InitSettings() {}
-bool OnSettingsCommand(int) {
-  return false;
+
+void ToggleMenuCheck(int menuId) {
+  ports.menu->SetChecked(menuId, !IsSettingOn(menuId));
 }
-void InvalidateBoard() {}
+
+void InitSettings() {
+  ports.menu->SetChecked(IDM_ROUND_DOWN, false);
+  ports.menu->SetChecked(IDM_ROUND_UP, false);
+}
+
+namespace {
+
+// Exactly one rounding item carries the mark; the command sets all three in menu order.
+void ChooseRounding(int chosen) {
+  for (int id : {IDM_ROUND_HALF_UP, IDM_ROUND_DOWN, IDM_ROUND_UP}) {
+    ports.menu->SetChecked(id, id == chosen);
+  }
+}
+
+}  // namespace
+
+bool OnSettingsCommand(int commandId) {
+  switch (commandId) {
+    case IDM_SNAP:
+    case IDM_LINE_DISTANCES:
+      // Read at the next event that needs them: nothing to repaint now.
+      ToggleMenuCheck(commandId);
+      return true;
+    case IDM_MARKER_DISTANCES:
+      ToggleMenuCheck(commandId);
+      InvalidateBoard();
+      return true;
+    case IDM_ROUND_HALF_UP:
+    case IDM_ROUND_DOWN:
+    case IDM_ROUND_UP:
+      ChooseRounding(commandId);
+      InvalidateBoard();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void InvalidateBoard() {
+  ports.repaint->Invalidate(0, 0, kSurfaceWidth, kSurfaceHeight, false);
+}
+
 }  // namespace dz
