@@ -1,7 +1,57 @@
-// Placeholder: replaced by the real implementation.
+// One frame of the board. The prepared background layer is copied into the back buffer,
+// the pieces and the distance overlays are drawn there, and the result reaches the window
+// in one block.
 #include "app/frame.h"
 
+#include "app/settings.h"
+#include "board/board.h"
+#include "board/ids.h"
+#include "render/distances.h"
+#include "render/measure_line.h"
+#include "render/piece_drawing.h"
+#include "render/surfaces.h"
+
 namespace dz {
-void ComposeFrame() {}
-void PaintFrame(Canvas&) {}
+namespace {
+
+// The block copied from the layer: 600 wide, so the back buffer's column x = 600 keeps
+// whatever was last drawn there.
+constexpr std::int32_t kLayerCopyWidth = 600;
+constexpr std::int32_t kLayerCopyHeight = 600;
+// The block copied to the window.
+constexpr std::int32_t kWindowCopyWidth = 800;
+constexpr std::int32_t kWindowCopyHeight = 620;
+
+}  // namespace
+
+void ComposeFrame() {
+  if (!backBuffer) return;
+  Canvas& frame = *backBuffer;
+  frame.CopyFrom(0, 0, kLayerCopyWidth, kLayerCopyHeight, backgroundLayer.get(), 0, 0);
+
+  // While a character is dragged the pieces lie under the distance lines.
+  if (dragging) DrawPieces(frame);
+
+  const bool markerDistances = IsSettingOn(IDM_MARKER_DISTANCES);
+  if (selectedCharacter >= 0 && selectedCharacter < kCharacterCount) {
+    if (measuring) {
+      DrawMeasureLine(frame);  // in place of the marker distances
+    } else if (markerDistances) {
+      DrawMarkerDistances(frame);
+    }
+    if (!characters[selectedCharacter].IsMelee()) DrawMoveDistance(frame);
+  }
+
+  if (!dragging) DrawPieces(frame);
+}
+
+// The copy to the window has the extent 800 × 620 from the origin, while the back buffer
+// holds 601 × 600 pixels. The window's canvas clips a copy to its source's extent: the
+// board's 601 × 600 pixels reach the window and the rest of the client area (below the
+// board, and right of it where no panel covers it) keeps the window's own background.
+void PaintFrame(Canvas& window) {
+  ComposeFrame();
+  window.CopyFrom(0, 0, kWindowCopyWidth, kWindowCopyHeight, backBuffer.get(), 0, 0);
+}
+
 }  // namespace dz

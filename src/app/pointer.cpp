@@ -1,10 +1,187 @@
-// Placeholder: replaced by the real implementation.
+// The mouse on the board. The left button selects, drags and drops a character or an
+// area; the right button, while a character is selected, switches the measuring line on
+// and off. Every handler that moves a piece rewrites the coordinate code before it asks
+// for a repaint; the frame itself is composed later, at the next paint.
 #include "app/pointer.h"
 
+#include "app/settings.h"
+#include "board/board.h"
+#include "board/ids.h"
+#include "board/int32.h"
+#include "board/ports.h"
+#include "code/coordinate_code.h"
+#include "panels/panels.h"
+
 namespace dz {
-void OnLeftButtonDown(std::uint32_t) {}
-void OnMouseMove(std::uint32_t, std::uint32_t) {}
-void OnLeftButtonUp(std::uint32_t) {}
-void OnRightButtonDown() {}
-void OnRightButtonUp() {}
+namespace {
+
+std::int32_t PointerX(std::uint32_t lParam) {
+  return static_cast<std::int32_t>(lParam & 0xFFFFu);
+}
+std::int32_t PointerY(std::uint32_t lParam) {
+  return static_cast<std::int32_t>((lParam >> 16) & 0xFFFFu);
+}
+
+Character* SelectedCharacterPiece() {
+  if (selectedCharacter < 0 || selectedCharacter >= kCharacterCount) return nullptr;
+  return &characters[selectedCharacter];
+}
+
+Area* SelectedAreaPiece() {
+  if (selectedArea < 0 || selectedArea >= kAreaCount) return nullptr;
+  return &areas[selectedArea];
+}
+
+// One pixel right of and below the grid corner of the cell that holds (x, y).
+Point SnapToCell(std::int32_t x, std::int32_t y) {
+  const std::int32_t g = gridSize;
+  return Point{g * (x / g) + 1, g * (y / g) + 1};
+}
+
+// The top-left that puts the piece's centre under (x, y).
+Point CentreUnder(const Marker& piece, std::int32_t x, std::int32_t y) {
+  return Point{Sub32(x, piece.GetWidth() / 2), Sub32(y, piece.GetHeight() / 2)};
+}
+
+// The half-cell line nearest above a release coordinate: with q half a cell and f a
+// quarter, ((v − f) ÷ q + 1) · q. Below f the quotient truncates to 0, not −1.
+std::int32_t HalfCellLine(std::int32_t v) {
+  const std::int32_t q = gridSize / 2;
+  const std::int32_t f = gridSize / 4;
+  return ((v - f) / q + 1) * q;
+}
+
+void SelectCharacter(std::int32_t index) {
+  Character& c = characters[index];
+  // The selection comes first: filling the name box runs the marker panel's name
+  // command at once, and that command works on the selected character.
+  selectedCharacter = index;
+  const Point topLeft = c.GetPosition();
+  shadow.SetPosition(topLeft.x, topLeft.y);
+  ports.panels->SetText(Panel::Marker, IDC_MARKER_NAME, c.GetName());
+  ports.panels->SelectComboEntry(Panel::Marker, IDC_MARKER_COLOR, ColorIndexOf(c.GetColor()));
+  ports.panels->SetChecked(Panel::Marker, IDC_MARKER_MELEE, c.IsMelee() != 0);
+  ports.panels->ShowPanel(Panel::Area, false);
+  ports.panels->ShowPanel(Panel::Marker, true);
+  dragging = 1;
+  InvalidateBoard();
+}
+
+void SelectArea(std::int32_t index) {
+  selectedArea = index;
+  // The radius box shows the selected area's radius, so that a mere focus change of the
+  // box (which runs its command) keeps the radius the area has.
+  ShowRadiusOf(areas[index]);
+  ports.panels->ShowPanel(Panel::Area, true);
+  ports.panels->ShowPanel(Panel::Marker, false);
+  InvalidateBoard();
+}
+
+}  // namespace
+
+void OnLeftButtonDown(std::uint32_t lParam) {
+  const std::int32_t x = PointerX(lParam);
+  const std::int32_t y = PointerY(lParam);
+  selectedCharacter = -1;
+  selectedArea = -1;
+
+  // Characters before areas, the lowest slot first; a slot's box decides, not whether
+  // the slot is in use (cleared slots have an empty box and never match).
+  bool hitCharacter = false;
+  for (std::int32_t i = 0; i < kCharacterCount; ++i) {
+    if (characters[i].Contains(x, y)) {
+      SelectCharacter(i);
+      hitCharacter = true;
+      break;
+    }
+  }
+  if (!hitCharacter) {
+    for (std::int32_t j = 0; j < kAreaCount; ++j) {
+      if (areas[j].Contains(x, y)) {
+        SelectArea(j);
+        break;
+      }
+    }
+  }
+  if (Area* area = SelectedAreaPiece()) areaPressPos = area->GetPosition();
+}
+
+void OnMouseMove(std::uint32_t buttons, std::uint32_t lParam) {
+  const std::int32_t x = PointerX(lParam);
+  const std::int32_t y = PointerY(lParam);
+  const bool left = (buttons & kLeftButton) != 0;
+  const bool right = (buttons & kRightButton) != 0;
+
+  if (Character* c = SelectedCharacterPiece(); left && c != nullptr) {
+    const Point topLeft = IsSettingOn(IDM_SNAP) ? SnapToCell(x, y) : CentreUnder(*c, x, y);
+    c->SetPosition(topLeft.x, topLeft.y);
+    WriteCoordinateCode();
+    InvalidateBoard();
+  } else if (right && c != nullptr) {
+    // The measuring line follows the pointer.
+    InvalidateBoard();
+  } else if (Area* a = SelectedAreaPiece(); left && a != nullptr) {
+    const Point topLeft = CentreUnder(*a, x, y);
+    a->SetPosition(topLeft.x, topLeft.y);
+    WriteCoordinateCode();
+    InvalidateBoard();
+  }
+}
+
+void OnLeftButtonUp(std::uint32_t lParam) {
+  const std::int32_t x = PointerX(lParam);
+  const std::int32_t y = PointerY(lParam);
+
+  if (Character* c = SelectedCharacterPiece()) {
+    if (IsSettingOn(IDM_SNAP)) {
+      const Point topLeft = SnapToCell(x, y);
+      c->SetPosition(topLeft.x, topLeft.y);
+    }
+    const Point topLeft = c->GetPosition();
+    shadow.SetPosition(topLeft.x, topLeft.y);
+
+    // The melee rule: the check box is offered only while the centre lies inside an
+    // area's box; elsewhere the character leaves the melee.
+    ports.panels->ShowControl(Panel::Marker, IDC_MARKER_MELEE, false);
+    const Point centre = c->GetCenter();
+    for (const Area& area : areas) {
+      if (area.Contains(centre.x, centre.y)) {
+        ports.panels->ShowControl(Panel::Marker, IDC_MARKER_MELEE, true);
+        break;
+      }
+    }
+    if (!ports.panels->IsControlVisible(Panel::Marker, IDC_MARKER_MELEE)) c->SetMelee(0);
+
+    WriteCoordinateCode();
+    dragging = 0;
+    InvalidateBoard();
+    return;
+  }
+
+  Area* a = SelectedAreaPiece();
+  if (a == nullptr) return;
+  // A press and release without movement leaves the area exactly where it was.
+  if (a->GetPosition() == areaPressPos) return;
+  if (IsSettingOn(IDM_SNAP)) {
+    // The centre goes onto a half-cell line; the box is 2 · r · g wide, so the top-left
+    // lies r · g further up and left.
+    const std::int32_t toCorner = Mul32(a->GetRadius(), gridSize);
+    a->SetPosition(Sub32(HalfCellLine(x), toCorner), Sub32(HalfCellLine(y), toCorner));
+  }
+  WriteCoordinateCode();
+  InvalidateBoard();
+}
+
+void OnRightButtonDown() {
+  if (SelectedCharacterPiece() == nullptr) return;
+  measuring = 1;
+  InvalidateBoard();
+}
+
+void OnRightButtonUp() {
+  if (!measuring) return;
+  InvalidateBoard();
+  measuring = 0;
+}
+
 }  // namespace dz

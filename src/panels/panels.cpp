@@ -1,16 +1,269 @@
-// Placeholder: replaced by the real implementation.
+// The three side panels: the board panel (grid size, background picture, add, clear, copy
+// and load the code), the marker panel (name, colour, melee flag, delete of the selected
+// character) and the area panel (radius, delete of the selected area).
+//
+// Every notification of a control runs its command, focus changes included. The commands
+// therefore never take a value from outside the tables, and the marker and area commands
+// do nothing at all while no piece of their kind is selected.
 #include "panels/panels.h"
 
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app/settings.h"
+#include "board/board.h"
+#include "board/ids.h"
+#include "board/ports.h"
+#include "code/coordinate_code.h"
+#include "render/surfaces.h"
+
 namespace dz {
-void BoardPanelInit() {}
-int BoardPanelCommand(int) {
+namespace {
+
+constexpr int kNameBoxSize = 100;
+constexpr int kMessageSize = 100;
+constexpr int kFileNameSize = 260;
+
+// While set, the name box is being filled by the board panel itself (to show the selected
+// character after a load); its notification then changes nothing.
+bool fillingNameBox = false;
+
+Character* SelectedCharacterPiece() {
+  if (selectedCharacter < 0 || selectedCharacter >= kCharacterCount) return nullptr;
+  return &characters[selectedCharacter];
+}
+
+Area* SelectedAreaPiece() {
+  if (selectedArea < 0 || selectedArea >= kAreaCount) return nullptr;
+  return &areas[selectedArea];
+}
+
+// Formats the picture failure message into a buffer of kMessageSize bytes. A name too long
+// for the buffer is cut after its last whole character.
+void FormatLoadFailure(char (&message)[kMessageSize], const char* name) {
+  std::snprintf(message, sizeof message, "%sの読み込みに失敗しました", name);
+  int i = 0;
+  int last = 0;  // start of the last character
+  while (message[i] != '\0') {
+    last = i;
+    i += (IsLeadByte(static_cast<unsigned char>(message[i])) && message[i + 1] != '\0') ? 2 : 1;
+  }
+  if (i > 0 && IsLeadByte(static_cast<unsigned char>(message[last])) && i - last == 1) {
+    message[last] = '\0';
+  }
+}
+
+// After a load the selection may point at a slot that now holds another piece. The marker
+// and area panels are set from that slot again, so that a focus change in one of their
+// boxes does not carry the former piece's name, colour or radius over onto it.
+void ShowSelectionAfterLoad() {
+  if (Character* c = SelectedCharacterPiece()) {
+    fillingNameBox = true;
+    ports.panels->SetText(Panel::Marker, IDC_MARKER_NAME, c->GetName());
+    fillingNameBox = false;
+    ports.panels->SelectComboEntry(Panel::Marker, IDC_MARKER_COLOR, ColorIndexOf(c->GetColor()));
+    ports.panels->SetChecked(Panel::Marker, IDC_MARKER_MELEE, c->IsMelee() != 0);
+  }
+  if (Area* a = SelectedAreaPiece()) ShowRadiusOf(*a);
+}
+
+int CopyCode() {
+  char text[kCodeSize];
+  ports.panels->GetText(Panel::Board, IDC_BOARD_CODE, text, kCodeSize);
+  return static_cast<int>(ports.clipboard->PutText(text));
+}
+
+void ApplyGridSize() {
+  const int i = ports.panels->ComboSelection(Panel::Board, IDC_BOARD_GRID);
+  if (i < 0 || i >= kGridChoiceCount) return;  // no entry chosen: the size stays
+  gridSize = gridChoices[i].size;
+  if (backgroundLayer) DrawBoardBackground(*backgroundLayer);
+  InvalidateBoard();
+}
+
+void LoadCode() {
+  char text[kCodeSize];
+  ports.panels->GetText(Panel::Board, IDC_BOARD_INPUT, text, kCodeSize);
+  ReadCoordinateCode(text);
+  ShowSelectionAfterLoad();
+  InvalidateBoard();
+}
+
+void AddMarker() {
+  const std::int32_t slot = FindFreeCharacter();
+  if (slot < 0) return;  // all 26 on the board: nothing to add
+  Character& c = characters[slot];
+  c.SetColor(MarkerColor(0));
+  c.SetWidth(gridSize);
+  c.SetHeight(gridSize);
+  c.SetPosition(1, 1);
+  c.SetName(defaultNames[slot]);
+  c.SetMelee(0);
+  WriteCoordinateCode();
+  InvalidateBoard();
+}
+
+void AddArea() {
+  const std::int32_t slot = FindFreeArea();
+  if (slot < 0) return;  // all 5 on the board: nothing to add
+  Area& a = areas[slot];
+  a.LoadBitmapFile("area.bmp");
+  a.SetRadius(2);
+  const std::int32_t p = 1 - gridSize / 2;
+  a.SetPosition(p, p);
+  WriteCoordinateCode();
+  InvalidateBoard();
+}
+
+void LoadBackgroundPicture() {
+  const char* path = ChooseBitmapFile();
+  if (path == nullptr) return;
+  // The picture is read from where the user chose it; the current directory is already
+  // back at the working directory.
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::unique_ptr<Canvas> picture = ports.pictures->LoadPicture(path, &width, &height);
+  if (!picture) {
+    char message[kMessageSize];
+    FormatLoadFailure(message, ChosenBitmapName());
+    ports.messages->ShowError(message);
+  }
+  // The previous picture is released; after a failed load there is none, and the board
+  // shows white under the grid.
+  backgroundImage = std::move(picture);
+  if (backgroundLayer) DrawBoardBackground(*backgroundLayer);
+  ports.repaint->InvalidateWindow();
+}
+
+}  // namespace
+
+void BoardPanelInit() {
+  for (const GridChoice& choice : gridChoices) {
+    ports.panels->AddComboEntry(Panel::Board, IDC_BOARD_GRID, choice.caption);
+  }
+  ports.panels->SelectComboEntry(Panel::Board, IDC_BOARD_GRID, 2);  // 30, the starting size
+}
+
+int BoardPanelCommand(int control) {
+  switch (control) {
+    case IDC_BOARD_COPY:
+      return CopyCode();
+    case IDC_BOARD_GRID:
+      ApplyGridSize();
+      break;
+    case IDC_BOARD_LOAD:
+      LoadCode();
+      break;
+    case IDC_BOARD_ADD_MARKER:
+      AddMarker();
+      break;
+    case IDC_BOARD_ADD_AREA:
+      AddArea();
+      break;
+    case IDC_BOARD_CLEAR:
+      ClearBoard();
+      InvalidateBoard();
+      break;
+    case IDC_BOARD_PICTURE:
+      LoadBackgroundPicture();
+      break;
+    default:
+      break;
+  }
   return 0;
 }
-void MarkerPanelInit() {}
-void MarkerPanelCommand(int) {}
-void AreaPanelInit() {}
-void AreaPanelCommand(int) {}
-const char* ChooseBitmapFile() {
-  return nullptr;
+
+void MarkerPanelInit() {
+  for (const char* name : colorNames) {
+    ports.panels->AddComboEntry(Panel::Marker, IDC_MARKER_COLOR, name);
+  }
+  // The melee check box is offered only after a drop inside an area.
+  ports.panels->ShowControl(Panel::Marker, IDC_MARKER_MELEE, false);
 }
+
+void MarkerPanelCommand(int control) {
+  Character* c = SelectedCharacterPiece();
+  if (c == nullptr) return;
+  switch (control) {
+    case IDC_MARKER_NAME: {
+      if (fillingNameBox) return;
+      char name[kNameBoxSize];
+      ports.panels->GetText(Panel::Marker, IDC_MARKER_NAME, name, kNameBoxSize);
+      c->SetName(name);  // keeps at most 3 bytes, never half a character
+      break;
+    }
+    case IDC_MARKER_DELETE:
+      c->Clear();
+      selectedCharacter = -1;
+      shadow.SetPosition(kParked, kParked);
+      ports.panels->ShowPanel(Panel::Marker, false);
+      break;
+    case IDC_MARKER_COLOR: {
+      const int i = ports.panels->ComboSelection(Panel::Marker, IDC_MARKER_COLOR);
+      if (i < 0 || i >= kColorCount) return;  // no entry chosen: the colour stays
+      c->SetColor(MarkerColor(i));
+      break;
+    }
+    case IDC_MARKER_MELEE:
+      c->SetMelee(ports.panels->IsChecked(Panel::Marker, IDC_MARKER_MELEE) ? 1 : 0);
+      break;
+    default:
+      return;
+  }
+  WriteCoordinateCode();
+  InvalidateBoard();
+}
+
+void AreaPanelInit() {
+  for (const char* caption : radiusChoices) {
+    ports.panels->AddComboEntry(Panel::Area, IDC_AREA_RADIUS, caption);
+  }
+  ports.panels->SelectComboEntry(Panel::Area, IDC_AREA_RADIUS, 0);
+}
+
+void AreaPanelCommand(int control) {
+  Area* a = SelectedAreaPiece();
+  if (a == nullptr) return;
+  switch (control) {
+    case IDC_AREA_RADIUS: {
+      const int i = ports.panels->ComboSelection(Panel::Area, IDC_AREA_RADIUS);
+      if (i < 0 || i >= kRadiusChoiceCount) return;  // no entry chosen: the radius stays
+      a->SetRadius(i + 2);
+      break;
+    }
+    case IDC_AREA_DELETE:
+      a->Clear();
+      selectedArea = -1;
+      ports.panels->ShowPanel(Panel::Area, false);
+      break;
+    default:
+      return;
+  }
+  WriteCoordinateCode();
+  InvalidateBoard();
+}
+
+void ShowRadiusOf(const Area& area) {
+  const std::int32_t r = area.GetRadius();
+  const int entry = (r >= 2 && r < 2 + kRadiusChoiceCount) ? static_cast<int>(r - 2) : -1;
+  ports.panels->SelectComboEntry(Panel::Area, IDC_AREA_RADIUS, entry);
+}
+
+namespace {
+// The dialog shows the previous choice again, so both buffers live for the whole run.
+char chosenPath[kFileNameSize];
+char chosenName[kFileNameSize];
+}  // namespace
+
+const char* ChooseBitmapFile() {
+  const bool chosen = ports.files->ChooseBitmap(workDir, chosenPath, chosenName);
+  ports.files->SetCurrentDir(workDir);
+  return chosen ? chosenPath : nullptr;
+}
+
+const char* ChosenBitmapName() {
+  return chosenName;
+}
+
 }  // namespace dz

@@ -4,6 +4,8 @@
 
 namespace dz {
 
+class Area;
+
 void BoardPanelInit();
 // Returns the dialog procedure's result: 0, or −1 / −2 when copying to the clipboard fails.
 int BoardPanelCommand(int control);
@@ -15,5 +17,11 @@ void AreaPanelCommand(int control);
 // Runs the open-file dialog from the working directory and goes back to it afterwards.
 // Returns the chosen file's full path, or null when nothing was chosen.
 const char* ChooseBitmapFile();
+// The name (without its folder) of the file last chosen by ChooseBitmapFile.
+const char* ChosenBitmapName();
+
+// Selects the radius box's entry for the area's radius, or no entry when the radius is
+// none of the choices. Selecting from code notifies nothing.
+void ShowRadiusOf(const Area& area);
 
 }  // namespace dz
