@@ -1,6 +1,8 @@
 // The coordinate code: the whole board as one line of text.
 #pragma once
 
+#include <cstdint>
+
 namespace dz {
 
 // Size of the buffers that hold a code, terminator included.
@@ -16,5 +18,10 @@ void WriteCoordinateCode();
 // cut up in place. Parks the shadow and empties the board panel's input field; an empty
 // text changes nothing.
 void ReadCoordinateCode(char* text);
+
+// Reads a number field of a code: optional leading white space, an optional sign, decimal
+// digits up to the first other character. No digits read as 0; values beyond the signed
+// 32-bit range read as the nearest limit.
+std::int32_t ReadCodeNumber(const char* text);
 
 }  // namespace dz
