@@ -12,11 +12,23 @@ namespace dz {
 Point DistanceOrigin();
 // Unrounded metres between two points: 32-bit squares, then double.
 double MetresBetween(Point a, Point b);
+// The check marks of the three rounding items, read at one moment.
+struct RoundingMarks {
+  bool halfUp;  // 40016
+  bool down;    // 40018
+  bool up;      // 40017
+};
+RoundingMarks ReadRoundingMarks();
 // The rounding steps of the ticked rounding items, in their fixed order, without the
-// final conversion: the rounded length.
+// final conversion: the rounded length. The first form reads the marks on every call.
 double RoundedLength(double metres);
+double RoundedLength(double metres, const RoundingMarks& marks);
 // The rounded length converted to an integer by truncation toward zero.
 std::int32_t RoundDistance(double metres);
+std::int32_t RoundDistance(double metres, const RoundingMarks& marks);
+// A double converted to a 32-bit integer by truncation toward zero, saturating at the ends
+// of the range; NaN gives 0.
+std::int32_t TruncateToInt32(double v);
 // "%dm" with its top-left corner at (x, y).
 void DrawDistanceLabel(Canvas& surface, std::int32_t x, std::int32_t y, std::int32_t n);
 void DrawMarkerDistances(Canvas& surface);
