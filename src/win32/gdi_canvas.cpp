@@ -1,0 +1,210 @@
+#include "win32/gdi_canvas.h"
+
+#include <algorithm>
+
+#include "win32/text.h"
+
+namespace dz::win32 {
+
+namespace {
+
+std::wstring labelFace = L"ＭＳ ゴシック";
+
+// Collects the fixed-pitch code page 932 faces the system has.
+int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM list) {
+  if ((font->lfPitchAndFamily & 0x3) == FIXED_PITCH && font->lfFaceName[0] != L'@') {
+    reinterpret_cast<std::vector<std::wstring>*>(list)->emplace_back(font->lfFaceName);
+  }
+  return 1;
+}
+
+// Dimension of a block copy kept inside the source: pixels beyond the source picture
+// are not copied, so the destination keeps what it had there.
+std::int32_t Clip(std::int32_t want, std::int32_t start, std::int32_t extent) {
+  if (start < 0 || start >= extent) return 0;
+  return std::min(want, extent - start);
+}
+
+const GdiCanvas* AsGdi(const Canvas* canvas) {
+  return dynamic_cast<const GdiCanvas*>(canvas);
+}
+
+}  // namespace
+
+const std::wstring& LabelFace() {
+  return labelFace;
+}
+
+void ChooseLabelFace() {
+  std::vector<std::wstring> faces;
+  LOGFONTW query{};
+  query.lfCharSet = SHIFTJIS_CHARSET;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &query, CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
+  ReleaseDC(nullptr, screen);
+  // The program's own face first, then the faces that stand in for it most closely.
+  static const wchar_t* const preferred[] = {L"ＭＳ ゴシック", L"MS Gothic", L"IPAゴシック",
+                                             L"IPAGothic",     L"ＭＳ 明朝", L"MS Mincho"};
+  for (const wchar_t* face : preferred) {
+    if (std::find(faces.begin(), faces.end(), face) != faces.end()) {
+      labelFace = face;
+      return;
+    }
+  }
+  if (!faces.empty()) {
+    labelFace = faces.front();  // any fixed-pitch face that can show code page 932
+    return;
+  }
+  labelFace = L"ＭＳ ゴシック";  // let the font mapper pick
+}
+
+GdiCanvas::~GdiCanvas() {
+  ReleaseSelections();
+}
+
+void GdiCanvas::ReleaseSelections() {
+  while (!fonts_.empty()) fonts_.pop_back();
+  while (!brushes_.empty()) brushes_.pop_back();
+  while (!pens_.empty()) pens_.pop_back();
+}
+
+void GdiCanvas::PushPen(const Pen& pen) {
+  const int style = pen.style == PenStyle::DashDotDot ? PS_DASHDOTDOT : PS_SOLID;
+  pens_.emplace_back(dc_, GdiObject(CreatePen(style, pen.width, pen.color)));
+}
+
+void GdiCanvas::PopPen() {
+  if (!pens_.empty()) pens_.pop_back();
+}
+
+void GdiCanvas::PushBrush(const Brush& brush) {
+  if (brush.kind == BrushKind::Hollow) {
+    brushes_.emplace_back(dc_, GetStockObject(NULL_BRUSH));
+  } else {
+    brushes_.emplace_back(dc_, GdiObject(CreateSolidBrush(brush.color)));
+  }
+}
+
+void GdiCanvas::PopBrush() {
+  if (!brushes_.empty()) brushes_.pop_back();
+}
+
+void GdiCanvas::PushLabelFont() {
+  fonts_.emplace_back(dc_,
+                      GdiObject(CreateFontW(20, 0, 0, 0, 600, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                            FIXED_PITCH | FF_MODERN, LabelFace().c_str())));
+}
+
+void GdiCanvas::PopFont() {
+  if (!fonts_.empty()) fonts_.pop_back();
+}
+
+BackgroundMode GdiCanvas::SetBackgroundMode(BackgroundMode mode) {
+  const int previous = SetBkMode(dc_, mode == BackgroundMode::Transparent ? TRANSPARENT : OPAQUE);
+  return previous == TRANSPARENT ? BackgroundMode::Transparent : BackgroundMode::Opaque;
+}
+
+void GdiCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+                          std::int32_t bottom) {
+  ::Rectangle(dc_, left, top, right, bottom);
+}
+
+void GdiCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
+                        std::int32_t bottom) {
+  ::Ellipse(dc_, left, top, right, bottom);
+}
+
+void GdiCanvas::MoveTo(std::int32_t x, std::int32_t y) {
+  MoveToEx(dc_, x, y, nullptr);
+}
+
+void GdiCanvas::LineTo(std::int32_t x, std::int32_t y) {
+  ::LineTo(dc_, x, y);
+}
+
+void GdiCanvas::TextAt(std::int32_t x, std::int32_t y, const char* text) {
+  const std::wstring wide = ToWide(text);
+  TextOutW(dc_, x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
+void GdiCanvas::TextInBox(std::int32_t left, std::int32_t top, std::int32_t right,
+                          std::int32_t bottom, const char* text) {
+  const std::wstring wide = ToWide(text);
+  RECT box{left, top, right, bottom};
+  DrawTextW(dc_, wide.c_str(), static_cast<int>(wide.size()), &box,
+            DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+}
+
+void GdiCanvas::CopyFrom(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                         const Canvas* src, std::int32_t sx, std::int32_t sy) {
+  const GdiCanvas* from = AsGdi(src);
+  if (from == nullptr) return;
+  w = Clip(w, sx, from->Width());
+  h = Clip(h, sy, from->Height());
+  if (w <= 0 || h <= 0) return;
+  BitBlt(dc_, x, y, w, h, from->Dc(), sx, sy, SRCCOPY);
+}
+
+int GdiCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                     const Canvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
+                     std::int32_t sh, std::int32_t opacity, COLORREF transparent) {
+  const GdiCanvas* from = AsGdi(&src);
+  if (from == nullptr) return 0;
+  // A temporary surface of w × h: the destination's pixels, the picture over them with
+  // its transparent colour left out, then the whole at constant opacity onto dst.
+  MemoryDc tmp(CreateCompatibleDC(nullptr));
+  if (tmp.Get() == nullptr) return 0;
+  GdiObject bitmap(CreateCompatibleBitmap(dc_, w, h));
+  if (!bitmap) return 0;
+  Selection held(tmp.Get(), std::move(bitmap));
+  BitBlt(tmp.Get(), 0, 0, w, h, dc_, x, y, SRCCOPY);
+  if (!TransparentBlt(tmp.Get(), 0, 0, w, h, from->Dc(), sx, sy, sw, sh, transparent)) {
+    return 0;
+  }
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(opacity & 0xFF), 0};
+  if (!AlphaBlend(dc_, x, y, w, h, tmp.Get(), 0, 0, w, h, blend)) return 0;
+  return 1;
+}
+
+MemorySurface::MemorySurface(MemoryDc dc, GdiObject bitmap, std::int32_t width, std::int32_t height)
+    : GdiCanvas(dc.Get(), width, height),
+      dc_(std::move(dc)),
+      bitmap_(dc_.Get(), std::move(bitmap)) {}
+
+MemorySurface::~MemorySurface() {
+  ReleaseSelections();  // before the bitmap and the context go
+}
+
+std::unique_ptr<MemorySurface> CreateBitmapSurface(HDC reference, std::int32_t width,
+                                                   std::int32_t height) {
+  HDC screen = nullptr;
+  if (reference == nullptr) reference = screen = GetDC(nullptr);
+  GdiObject bitmap(CreateCompatibleBitmap(reference, width, height));
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  MemoryDc dc(CreateCompatibleDC(nullptr));
+  if (!bitmap || dc.Get() == nullptr) return nullptr;
+  return std::make_unique<MemorySurface>(std::move(dc), std::move(bitmap), width, height);
+}
+
+std::unique_ptr<MemorySurface> CreateEmptyMemorySurface() {
+  MemoryDc dc(CreateCompatibleDC(nullptr));
+  if (dc.Get() == nullptr) return nullptr;
+  return std::make_unique<MemorySurface>(std::move(dc), GdiObject(), 0, 0);
+}
+
+std::unique_ptr<MemorySurface> SurfaceFromBitmap(HBITMAP bitmap, std::int32_t* width,
+                                                 std::int32_t* height) {
+  GdiObject owned(bitmap);
+  if (!owned) return nullptr;
+  BITMAP info{};
+  if (GetObjectW(bitmap, sizeof info, &info) == 0) return nullptr;
+  MemoryDc dc(CreateCompatibleDC(nullptr));
+  if (dc.Get() == nullptr) return nullptr;
+  *width = info.bmWidth;
+  *height = info.bmHeight;
+  return std::make_unique<MemorySurface>(std::move(dc), std::move(owned), info.bmWidth,
+                                         info.bmHeight);
+}
+
+}  // namespace dz::win32

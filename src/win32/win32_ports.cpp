@@ -1,0 +1,277 @@
+#include "win32/win32_ports.h"
+
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+#include "win32/gdi_canvas.h"
+#include "win32/text.h"
+
+namespace dz::win32 {
+
+HINSTANCE appInstance = nullptr;
+HWND mainWindow = nullptr;
+HWND creatingWindow = nullptr;
+HMENU settingsMenu = nullptr;
+HWND boardPanel = nullptr;
+HWND markerPanel = nullptr;
+HWND areaPanel = nullptr;
+
+HWND BoardWindow() {
+  return mainWindow != nullptr ? mainWindow : creatingWindow;
+}
+
+namespace {
+
+HDC referenceDc = nullptr;
+
+class Win32Pictures : public Pictures {
+ public:
+  std::unique_ptr<Canvas> LoadPicture(const char* name, std::int32_t* width,
+                                      std::int32_t* height) override {
+    const std::wstring wide = ToWide(name);
+    if (wide.empty()) return nullptr;
+    // A bitmap resource of the program under that name first, then a file.
+    HANDLE picture = LoadImageW(appInstance, wide.c_str(), IMAGE_BITMAP, 0, 0, 0);
+    if (picture == nullptr) {
+      picture = LoadImageW(nullptr, wide.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    }
+    if (picture == nullptr) return nullptr;
+    return SurfaceFromBitmap(static_cast<HBITMAP>(picture), width, height);
+  }
+  std::unique_ptr<Canvas> CreateEmptySurface() override {
+    std::unique_ptr<Canvas> surface = CreateEmptyMemorySurface();
+    if (!surface) return std::make_unique<NullCanvas>();
+    return surface;
+  }
+  std::unique_ptr<Canvas> CreateSurface(std::int32_t width, std::int32_t height) override {
+    return CreateBitmapSurface(referenceDc, width, height);
+  }
+};
+
+HWND PanelWindow(Panel panel) {
+  switch (panel) {
+    case Panel::Board:
+      return boardPanel;
+    case Panel::Marker:
+      return markerPanel;
+    case Panel::Area:
+      return areaPanel;
+  }
+  return nullptr;
+}
+
+class Win32Panels : public PanelControls {
+ public:
+  void SetText(Panel panel, int control, const char* text) override {
+    // The edit control notifies its panel (EN_CHANGE) before this returns.
+    SetDlgItemTextW(PanelWindow(panel), control, ToWide(text).c_str());
+  }
+  int GetText(Panel panel, int control, char* buf, int size) override {
+    if (buf == nullptr || size <= 0) return 0;
+    HWND item = GetDlgItem(PanelWindow(panel), control);
+    if (item == nullptr) {
+      buf[0] = '\0';
+      return 0;
+    }
+    const int length = GetWindowTextLengthW(item);
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(item, &wide[0], length + 1);
+    return ToCp932(wide.c_str(), buf, size);
+  }
+  void AddComboEntry(Panel panel, int control, const char* text) override {
+    const std::wstring wide = ToWide(text);
+    SendDlgItemMessageW(PanelWindow(panel), control, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(wide.c_str()));
+  }
+  void SelectComboEntry(Panel panel, int control, int index) override {
+    SendDlgItemMessageW(PanelWindow(panel), control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
+  int ComboSelection(Panel panel, int control) override {
+    HWND item = GetDlgItem(PanelWindow(panel), control);
+    if (item == nullptr) return -1;
+    const LRESULT i = SendMessageW(item, CB_GETCURSEL, 0, 0);
+    return i == CB_ERR ? -1 : static_cast<int>(i);
+  }
+  void SetChecked(Panel panel, int control, bool checked) override {
+    CheckDlgButton(PanelWindow(panel), control, checked ? BST_CHECKED : BST_UNCHECKED);
+  }
+  bool IsChecked(Panel panel, int control) override {
+    return IsDlgButtonChecked(PanelWindow(panel), control) == BST_CHECKED;
+  }
+  void ShowControl(Panel panel, int control, bool show) override {
+    HWND item = GetDlgItem(PanelWindow(panel), control);
+    if (item != nullptr) ShowWindow(item, show ? SW_SHOW : SW_HIDE);
+  }
+  bool IsControlVisible(Panel panel, int control) override {
+    // The control's own visibility, whether or not its panel is shown.
+    HWND item = GetDlgItem(PanelWindow(panel), control);
+    return item != nullptr && (GetWindowLongW(item, GWL_STYLE) & WS_VISIBLE) != 0;
+  }
+  void ShowPanel(Panel panel, bool show) override {
+    HWND window = PanelWindow(panel);
+    if (window != nullptr) ShowWindow(window, show ? SW_SHOW : SW_HIDE);
+  }
+};
+
+class Win32Menu : public MenuMarks {
+ public:
+  bool IsChecked(int id) override {
+    const UINT state = GetMenuState(settingsMenu, static_cast<UINT>(id), MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
+  }
+  void SetChecked(int id, bool checked) override {
+    CheckMenuItem(settingsMenu, static_cast<UINT>(id),
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+};
+
+// A movable global block holding `bytes` bytes of `data`, or null.
+HGLOBAL GlobalCopy(const void* data, size_t bytes) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+  if (block == nullptr) return nullptr;
+  void* p = GlobalLock(block);
+  if (p == nullptr) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  std::memcpy(p, data, bytes);
+  GlobalUnlock(block);
+  return block;
+}
+
+class Win32Clipboard : public Clipboard {
+ public:
+  ClipboardResult PutText(const char* text) override {
+    if (text == nullptr) text = "";
+    // The code page 932 bytes as they are, and the same text as UTF-16, so that programs
+    // reading either format get the right characters on any system.
+    HGLOBAL ansi = GlobalCopy(text, std::strlen(text) + 1);
+    const std::wstring wide = ToWide(text);
+    HGLOBAL unicode =
+        ansi != nullptr ? GlobalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)) : nullptr;
+    if (unicode == nullptr) {
+      if (ansi != nullptr) GlobalFree(ansi);
+      return ClipboardResult::NoMemory;
+    }
+    if (!OpenClipboard(boardPanel)) {
+      GlobalFree(ansi);
+      GlobalFree(unicode);
+      return ClipboardResult::CannotOpen;
+    }
+    EmptyClipboard();
+    // The clipboard owns a block once it took it.
+    if (SetClipboardData(CF_TEXT, ansi) == nullptr) GlobalFree(ansi);
+    if (SetClipboardData(CF_UNICODETEXT, unicode) == nullptr) GlobalFree(unicode);
+    CloseClipboard();
+    return ClipboardResult::Ok;
+  }
+};
+
+constexpr int kPathChars = 260;
+
+class Win32Files : public FileDialog {
+ public:
+  bool ChooseBitmap(const char* initialDir, char* path, char* name) override {
+    // The path buffer keeps the previous choice, so the dialog offers it again.
+    wchar_t widePath[kPathChars] = {};
+    wchar_t wideName[kPathChars] = {};
+    const std::wstring previous = ToWide(path);
+    previous.copy(widePath, kPathChars - 1);
+    const std::wstring dir = WideDir(initialDir);
+    static const wchar_t filter[] = L"ビットマップ(*.bmp)\0*.bmp\0All files(*.*)\0*.*\0";
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = mainWindow;
+    request.lpstrFilter = filter;
+    request.nFilterIndex = 1;
+    request.lpstrFile = widePath;
+    request.nMaxFile = kPathChars;
+    request.lpstrFileTitle = wideName;
+    request.nMaxFileTitle = kPathChars;
+    request.lpstrInitialDir = dir.c_str();
+    request.lpstrTitle = L"ファイルを開く";
+    request.Flags = OFN_FILEMUSTEXIST;
+    request.lpstrDefExt = L"bmp";
+    if (!GetOpenFileNameW(&request)) return false;
+    ToCp932(widePath, path, kPathChars);
+    ToCp932(wideName, name, kPathChars);
+    return true;
+  }
+  void GetCurrentDir(char* buf, int size) override {
+    wchar_t dir[MAX_PATH + 1] = {};
+    GetCurrentDirectoryW(MAX_PATH + 1, dir);
+    workDirWide_ = dir;
+    workDirCp932_ = ToCp932(workDirWide_);
+    ToCp932(dir, buf, size);
+  }
+  void SetCurrentDir(const char* dir) override { SetCurrentDirectoryW(WideDir(dir).c_str()); }
+
+ private:
+  // The directory read at start-up goes back as the very same wide name, even if code
+  // page 932 cannot spell it.
+  std::wstring WideDir(const char* dir) const {
+    if (dir != nullptr && !workDirWide_.empty() && workDirCp932_ == dir) return workDirWide_;
+    return ToWide(dir);
+  }
+  std::wstring workDirWide_;
+  std::string workDirCp932_;
+};
+
+class Win32Messages : public MessageBoxes {
+ public:
+  void ShowError(const char* text) override {
+    MessageBoxW(nullptr, ToWide(text).c_str(), L"", MB_OK | MB_ICONERROR);
+  }
+  bool AskYesNo(const char* text, const char* caption) override {
+    return MessageBoxW(BoardWindow(), ToWide(text).c_str(), ToWide(caption).c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+  }
+};
+
+class Win32Cursor : public Cursor {
+ public:
+  Point Position() override {
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(BoardWindow(), &p);
+    return Point{p.x, p.y};
+  }
+};
+
+class Win32Repaint : public Repaint {
+ public:
+  void Invalidate(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
+                  bool erase) override {
+    HWND window = BoardWindow();
+    if (window == nullptr) return;  // never the whole desktop
+    RECT r{left, top, right, bottom};
+    InvalidateRect(window, &r, erase ? TRUE : FALSE);
+  }
+  void InvalidateWindow() override {
+    HWND window = BoardWindow();
+    if (window != nullptr) InvalidateRect(window, nullptr, FALSE);
+  }
+};
+
+Win32Pictures pictures;
+Win32Panels panels;
+Win32Menu menu;
+Win32Clipboard clipboard;
+Win32Files files;
+Win32Messages messages;
+Win32Cursor cursor;
+Win32Repaint repaint;
+
+}  // namespace
+
+void SetReferenceDc(HDC dc) {
+  referenceDc = dc;
+}
+
+void InstallPorts() {
+  ports = Ports{&pictures, &panels, &menu, &clipboard, &files, &messages, &cursor, &repaint};
+}
+
+}  // namespace dz::win32
