@@ -85,8 +85,9 @@ void ApplyGridSize() {
 void LoadCode() {
   char text[kCodeSize];
   ports.panels->GetText(Panel::Board, IDC_BOARD_INPUT, text, kCodeSize);
+  const bool empty = text[0] == '\0';  // an empty text changes nothing
   ReadCoordinateCode(text);
-  ShowSelectionAfterLoad();
+  if (!empty) ShowSelectionAfterLoad();
   InvalidateBoard();
 }
 

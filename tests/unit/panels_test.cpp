@@ -280,10 +280,14 @@ TEST_F(PanelsTest, ClearAndLoadRepaintButLeaveTheCodeFieldAsItWas) {
 
 TEST_F(PanelsTest, LoadingAnEmptyInputChangesNothingButRepaints) {
   Character& a = AddMarkerAt(31, 31);
+  SelectCharacterByPress(a);
+  fake.panels.At(Panel::Marker, IDC_MARKER_NAME).text = "Abcd";  // as the user left it
   ClearRecords();
   Load("");
   EXPECT_TRUE(a.IsActive());
   EXPECT_EQ(a.GetPosition(), (Point{31, 31}));
+  EXPECT_EQ(shadow.GetPosition(), (Point{31, 31}));
+  EXPECT_EQ(fake.panels.Text(Panel::Marker, IDC_MARKER_NAME), "Abcd");
   EXPECT_EQ(Repaints(), 1);
 }
 
