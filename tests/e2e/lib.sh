@@ -1,0 +1,157 @@
+# Helpers of the end-to-end tests (sourced by tests/e2e/run and bench/wine/run).
+# Expects: root (repository), e2e_dir (build/e2e), wine64, wineserver, driver_exe, exe.
+
+# ---- virtual display -----------------------------------------------------------------------
+
+xvfb_pid=""
+display=""
+
+# Starts Xvfb at depth 24 on a free display; sets $display.
+start_xvfb() {
+  local fdfile=$e2e_dir/xvfb.display i
+  command -v Xvfb >/dev/null || {
+    echo "e2e: Xvfb is missing; run scripts/setup (Debian package xvfb)" >&2
+    return 1
+  }
+  rm -f "$fdfile"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fdfile" \
+    >"$e2e_dir/xvfb.log" 2>&1 </dev/null &
+  xvfb_pid=$!
+  for i in $(seq 100); do
+    if [ -s "$fdfile" ] && grep -q '^[0-9]' "$fdfile"; then
+      display=":$(head -1 "$fdfile" | tr -dc 0-9)"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "e2e: Xvfb did not start, see $e2e_dir/xvfb.log" >&2
+  return 1
+}
+
+stop_xvfb() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+  fi
+}
+
+# ---- one prefix, one program --------------------------------------------------------------
+
+pfx=""        # the current scenario's prefix
+lang=""       # the current scenario's LANG
+prog_pid=""   # the `timeout` process that runs the program
+prog_log=""
+
+wine_env() {
+  env -u LC_ALL -u LANGUAGE WINEPREFIX="$pfx" DISPLAY="$display" LANG="$lang" WINEDEBUG=-all \
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$@"
+}
+
+new_prefix() {  # NAME: a fresh copy of the template as the current prefix
+  pfx=$e2e_dir/prefixes/$1
+  "$root/scripts/wine-prefix" --copy "$pfx" >/dev/null
+}
+
+# Starts dozero.exe in the current prefix, working directory = the exe's directory.
+start_program() {
+  prog_log=$e2e_dir/logs/$scenario_id.program.log
+  (cd "$(dirname "$exe")" &&
+    exec env -u LC_ALL -u LANGUAGE WINEPREFIX="$pfx" DISPLAY="$display" LANG="$lang" \
+      WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+      timeout -k 5 300 "$wine64" "./$(basename "$exe")" >"$prog_log" 2>&1 </dev/null) &
+  prog_pid=$!
+  local out
+  out=$(d wait-window 30000)
+  [ "$out" = ok ] || { fail "the program's window did not appear"; return 1; }
+}
+
+# Waits for the program's process to end; prints its exit code (or "timeout").
+program_exit_code() {
+  local i
+  for i in $(seq 100); do
+    if ! kill -0 "$prog_pid" 2>/dev/null; then
+      wait "$prog_pid"
+      echo $?
+      prog_pid=""
+      return
+    fi
+    sleep 0.1
+  done
+  echo timeout
+}
+
+# Ends everything running in the current prefix.
+stop_prefix() {
+  [ -n "$pfx" ] || return 0
+  WINEPREFIX=$pfx timeout -k 2 15 "$wineserver" -k >/dev/null 2>&1 </dev/null
+  if [ -n "$prog_pid" ]; then
+    local i
+    for i in $(seq 50); do kill -0 "$prog_pid" 2>/dev/null || break; sleep 0.1; done
+    kill "$prog_pid" 2>/dev/null
+    wait "$prog_pid" 2>/dev/null
+    prog_pid=""
+  fi
+  WINEPREFIX=$pfx timeout -k 2 15 "$wineserver" -w >/dev/null 2>&1 </dev/null
+}
+
+# ---- the driver ---------------------------------------------------------------------------
+
+# d COMMAND ARGS [";" COMMAND ARGS]...: runs the driver in the current prefix, prints its
+# answer. A failing driver records a failure of the scenario.
+d() {
+  local out=$e2e_dir/logs/driver.out err=$e2e_dir/logs/driver.err rc
+  wine_env DRIVER_TIMEOUT=60 timeout -k 2 70 "$wine64" "$driver_exe" "$@" >"$out" 2>"$err" \
+    </dev/null
+  rc=$?
+  cat "$out"
+  if [ $rc -ne 0 ]; then
+    fail "driver '$*' failed ($rc): $(tr '\n' ' ' <"$err" | cut -c1-300)"
+  fi
+  return $rc
+}
+
+# Hex form of a UTF-8 text for the driver.
+hex() { printf 'hex:%s' "$(printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n')"; }
+
+# ---- checks -------------------------------------------------------------------------------
+
+scenario_failures=0
+scenario_checks=0
+
+screenshot() {  # FILE.png: the whole virtual screen
+  timeout 10 import -display "$display" -window root "$1" >/dev/null 2>&1 || true
+}
+
+fail() {
+  scenario_failures=$((scenario_failures + 1))
+  echo "    FAIL: $*"
+  if [ $scenario_failures -eq 1 ]; then
+    screenshot "$e2e_dir/shots/FAILED-$scenario_id.png"
+  fi
+}
+
+check() {  # DESCRIPTION EXPECTED ACTUAL
+  scenario_checks=$((scenario_checks + 1))
+  if [ "$3" != "$2" ]; then fail "$1: expected [$2], got [$3]"; fi
+}
+
+check_match() {  # DESCRIPTION EXTENDED-REGEX ACTUAL
+  scenario_checks=$((scenario_checks + 1))
+  if ! [[ "$3" =~ $2 ]]; then fail "$1: [$3] does not match /$2/"; fi
+}
+
+check_num() {  # DESCRIPTION ACTUAL OP NUMBER   (OP: -gt -ge -lt -le -eq -ne)
+  scenario_checks=$((scenario_checks + 1))
+  if ! [[ "$2" =~ ^-?[0-9]+$ ]] || ! [ "$2" "$3" "$4" ]; then fail "$1: [$2] is not $3 $4"; fi
+}
+
+check_ne() {  # DESCRIPTION UNEXPECTED ACTUAL
+  scenario_checks=$((scenario_checks + 1))
+  if [ "$3" = "$2" ]; then fail "$1: still [$3]"; fi
+}
+
+# A screenshot of a passing scenario, kept for looking at (Japanese run only).
+keep_shot() {  # NAME
+  if [ "$lang_tag" = ja ]; then screenshot "$e2e_dir/shots/$1.png"; fi
+}

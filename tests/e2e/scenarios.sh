@@ -1,0 +1,394 @@
+# The end-to-end scenarios (sourced by tests/e2e/run). Each sc_NAME starts with a fresh
+# prefix and ends with everything in it stopped by the runner. Coordinates are client
+# pixels of the main window; the board is x 0..600, y 0..599, grid size 30 at start.
+
+scenarios=(start add drag_snap drag_real area_drag melee panels grid picture clipboard hostile
+  close ring distances measure)
+
+# Expected grid line positions for a grid size: 0, g, 2g, ... below 600 (the column and
+# row 600 never reach the window), and 599, the right and bottom edge of the frame.
+grid_lines() {
+  local g=$1 i out=""
+  for ((i = 0; i < 600; i += g)); do out+="${out:+ }$i"; done
+  echo "$out 599"
+}
+
+red_in() { d count "$1" "$2" "$3" "$4" 255 1 1; }     # X1 Y1 X2 Y2: red disc pixels
+black_in() { d count "$1" "$2" "$3" "$4" 0 0 0; }     # X1 Y1 X2 Y2: black pixels
+code() { d gettext board 1007; }
+
+# What a user sees first: window, title, the three panels and their texts, the empty grid.
+sc_start() {
+  start_program || return
+  check "title" "dozero ver 0.50" "$(d gettext main)"
+  check "client size" "800x601" "$(d client)"
+  # The panels' size follows the dialog font: 200 x 278 with the Japanese one. Under
+  # code page 1252 Wine picks a wider face, so only the docking is checked there.
+  local board_rect size
+  board_rect=$(d rect board)
+  size=${board_rect#601,0,}
+  check_match "board panel docked at (601,0)" '^601,0,[0-9]+x[0-9]+$' "$board_rect"
+  [ "$lang_tag" = ja ] && check "board panel size" "200x278" "$size"
+  check "marker panel below it" "601,${size#*x},$size" "$(d rect marker)"
+  check "area panel below it" "601,${size#*x},$size" "$(d rect area)"
+  check "panels visible (board marker area)" "1 0 0" \
+    "$(d visible board \; visible marker \; visible area | tr '\n' ' ' | sed 's/ $//')"
+  check "board panel labels" "マーカーサイズ(エリアサイズ)|座標コード|コード読み込み|背景画像" \
+    "$(d statics board)"
+  check "board panel buttons" "コピー|読込|マーカー追加|エリア追加|オールクリア|読込" \
+    "$(d gettext board 1006 \; gettext board 1009 \; gettext board 1011 \; gettext board 1012 \
+      \; gettext board 1013 \; gettext board 1015 | paste -sd'|')"
+  check "grid-size entries" "20×20(30×30)|25×25(24×24)|30×30(20×20)|40×40(15×15)" \
+    "$(d combo-items board 1008)"
+  check "grid-size choice" "2" "$(d combo-get board 1008)"
+  check "code field" "" "$(code)"
+  check "marker panel labels" "識別子:|マーカー色" "$(d statics marker)"
+  check "marker panel buttons" "乱戦参加|削除" \
+    "$(d gettext marker 1009 \; gettext marker 1006 | paste -sd'|')"
+  check "colour entries" "赤|緑|青|黄|水色|紫" "$(d combo-items marker 1008)"
+  check "colour choice" "-1" "$(d combo-get marker 1008)"
+  check "melee box hidden" "0" "$(d visible marker 1009)"
+  check "area panel label" "エリア半径" "$(d statics area)"
+  check "radius entries" "2m|3m|4m|5m|6m" "$(d combo-items area 1008)"
+  check "radius choice" "0" "$(d combo-get area 1008)"
+  check "area delete button" "削除" "$(d gettext area 1006)"
+  check "vertical grid lines" "$(grid_lines 30)" "$(d vlines 1 599 100 100 255)"
+  check "horizontal grid lines" "$(grid_lines 30)" "$(d hlines 1 599 100 100 255)"
+  check "empty cell is white" "255,255,255" "$(d pixel 15 15)"
+  keep_shot start
+}
+
+# Adding markers and an area: red discs in the top-left cell, the code field.
+sc_add() {
+  start_program || return
+  d button board 1011 >/dev/null
+  check "code after one marker" "A:1,1:r" "$(code)"
+  check_num "red disc pixels in the top-left cell" "$(red_in 1 1 31 31)" -ge 300
+  check_num "label pixels of A" "$(black_in 4 4 28 28)" -ge 5
+  check "red only in the top-left cell" "$(red_in 0 0 600 600)" "$(red_in 1 1 31 31)"
+  check "marker panel stays hidden" "0" "$(d visible marker)"
+  d button board 1011 >/dev/null
+  check "code after two markers" "A:1,1:r B:1,1:r" "$(code)"
+  d button board 1012 >/dev/null
+  check "code after an area" "A:1,1:r B:1,1:r rb:-14,-14:2" "$(code)"
+  check_num "area centre mark at (44..48)" "$(black_in 43 43 50 50)" -ge 8
+  keep_shot add
+  d button board 1013 >/dev/null
+  check "clearing keeps the code field" "A:1,1:r B:1,1:r rb:-14,-14:2" "$(code)"
+  check "no disc after clearing" "0" "$(red_in 0 0 600 600)"
+  d button board 1011 >/dev/null
+  check "first slot again after clearing" "A:1,1:r" "$(code)"
+}
+
+# Drag and drop with snapping on, off (menu 40004) and on again.
+sc_drag_snap() {
+  start_program || return
+  d button board 1011 >/dev/null
+  d drag 15 15 95 40 >/dev/null
+  check "snapped drop at (95,40)" "A:91,31:r" "$(code)"
+  check_num "disc in the new cell" "$(red_in 91 31 121 61)" -ge 300
+  check "old cell empty" "0" "$(red_in 1 1 31 31)"
+  d menu 40004 >/dev/null
+  d drag 106 46 200 200 >/dev/null
+  check "unsnapped drop centres the disc under the pointer" "A:185,185:r" "$(code)"
+  check_num "disc at (185,185)" "$(red_in 185 185 215 215)" -ge 300
+  d drag 200 200 100 100 >/dev/null
+  check "unsnapped drop again" "A:85,85:r" "$(code)"
+  d menu 40004 >/dev/null
+  d click 100 100 >/dev/null
+  check "a click with snapping on moves the disc into the cell" "A:91,91:r" "$(code)"
+  keep_shot drag_snap
+}
+
+# A real pointer drag through the X server (xdotool).
+sc_drag_real() {
+  start_program || return
+  d button board 1011 >/dev/null
+  local ox oy
+  read -r ox oy < <(d origin)
+  if [ -z "${ox:-}" ]; then
+    fail "no window origin"
+    return
+  fi
+  DISPLAY=$display timeout 20 xdotool mousemove $((ox + 15)) $((oy + 15)) sleep 0.2 mousedown 1 \
+    sleep 0.1 mousemove $((ox + 40)) $((oy + 20)) sleep 0.1 mousemove $((ox + 70)) $((oy + 30)) \
+    sleep 0.1 mousemove $((ox + 95)) $((oy + 40)) sleep 0.2 mouseup 1 sleep 0.2 ||
+    fail "xdotool failed"
+  d sync >/dev/null
+  check "real drag, snapped" "A:91,31:r" "$(code)"
+  check "marker panel shown by the press" "1" "$(d visible marker)"
+  check_num "disc in the new cell" "$(red_in 91 31 121 61)" -ge 300
+  DISPLAY=$display timeout 20 xdotool mousemove $((ox + 400)) $((oy + 300)) sleep 0.1 \
+    mousedown 3 sleep 0.1 mousemove $((ox + 410)) $((oy + 310)) sleep 0.2 || fail "xdotool failed"
+  d sync >/dev/null
+  check_num "real right-button measuring: snap square" "$(d count 380 280 440 340 255 0 0)" -ge 40
+  DISPLAY=$display timeout 20 xdotool mouseup 3 sleep 0.2 || fail "xdotool failed"
+  d sync >/dev/null
+  check "snap square gone after the release" "0" "$(d count 0 0 600 600 255 0 0)"
+}
+
+# Areas: dragged by their centre, dropped on half cells; a click without movement keeps them.
+sc_area_drag() {
+  start_program || return
+  d button board 1012 >/dev/null
+  check "new area" "rb:-14,-14:2" "$(code)"
+  d drag 46 46 100 52 >/dev/null
+  check "area dropped at (100,52)" "rb:45,0:2" "$(code)"
+  check "area panel shown" "1 0" "$(d visible area \; visible marker | paste -sd' ')"
+  d click 105 60 >/dev/null
+  check "click without movement keeps the area" "rb:45,0:2" "$(code)"
+  d menu 40004 >/dev/null
+  d drag 105 60 300 301 >/dev/null
+  check "unsnapped area drop" "rb:240,241:2" "$(code)"
+}
+
+# The melee rule: the check box shows only for a character dropped inside an area.
+sc_melee() {
+  start_program || return
+  d button board 1011 \; button board 1012 >/dev/null
+  check "marker and area" "A:1,1:r rb:-14,-14:2" "$(code)"
+  d drag 15 15 75 75 >/dev/null
+  check "dropped inside the area" "A:61,61:r rb:-14,-14:2" "$(code)"
+  check "melee box shown" "1" "$(d visible marker 1009)"
+  check "melee box caption" "乱戦参加" "$(d gettext marker 1009)"
+  d button marker 1009 >/dev/null
+  check "melee box checked" "1" "$(d checked marker 1009)"
+  check "melee mark in the code" "A:61,61:r; rb:-14,-14:2" "$(code)"
+  keep_shot melee
+  d drag 75 75 300 300 >/dev/null
+  check "dropped outside: melee cleared" "A:301,301:r rb:-14,-14:2" "$(code)"
+  check "melee box hidden" "0" "$(d visible marker 1009)"
+  d drag 315 315 45 45 >/dev/null
+  check "back inside, flag stays clear" "A:31,31:r rb:-14,-14:2" "$(code)"
+  check "melee box shown again" "1" "$(d visible marker 1009)"
+}
+
+# The three panels: which one shows, name typing, colour, radius, delete.
+sc_panels() {
+  start_program || return
+  d button board 1011 \; button board 1012 >/dev/null
+  d click 15 15 >/dev/null
+  check "character: marker panel only" "1 0" "$(d visible marker \; visible area | paste -sd' ')"
+  check "name box" "A" "$(d gettext marker 1004)"
+  check "colour box shows red" "0" "$(d combo-get marker 1008)"
+  d click 46 46 >/dev/null
+  check "area: area panel only" "0 1" "$(d visible marker \; visible area | paste -sd' ')"
+  d click 400 400 >/dev/null
+  check "empty board: panels unchanged" "0 1" "$(d visible marker \; visible area | paste -sd' ')"
+  d click 15 15 >/dev/null
+  check "character again" "1 0" "$(d visible marker \; visible area | paste -sd' ')"
+  d settext marker 1004 Q >/dev/null
+  check "typed name" "Q:1,1:r rb:-14,-14:2" "$(code)"
+  d settext marker 1004 "$(hex "あ")" >/dev/null
+  check "Japanese name in the code" "あ:1,1:r rb:-14,-14:2" "$(code)"
+  d settext marker 1004 "" \; type marker 1004 "$(hex "猫")" >/dev/null
+  check "name typed key by key" "猫:1,1:r rb:-14,-14:2" "$(code)"
+  d combo-select marker 1008 4 >/dev/null
+  check "light blue" "猫:1,1:w rb:-14,-14:2" "$(code)"
+  check_num "light blue disc" "$(d count 1 1 31 31 1 255 255)" -ge 300
+  keep_shot panels
+  d button marker 1006 >/dev/null
+  check "character deleted" "rb:-14,-14:2" "$(code)"
+  check "marker panel hidden" "0" "$(d visible marker)"
+  check "no disc left" "0" "$(d count 0 0 600 600 1 255 255)"
+  d click 46 46 >/dev/null
+  d combo-select area 1008 1 >/dev/null
+  check "radius 3" "rb:-44,-44:3" "$(code)"
+  d button area 1006 >/dev/null
+  check "area deleted" "" "$(code)"
+  check "area panel hidden" "0" "$(d visible area)"
+}
+
+# The four grid sizes: grid lines, disc sizes; the code is not rewritten.
+sc_grid() {
+  start_program || return
+  d button board 1011 >/dev/null
+  local i g sizes=(20 25 30 40)
+  for i in 0 1 2 3; do
+    g=${sizes[$i]}
+    d combo-select board 1008 $i >/dev/null
+    check "grid $g: choice" "$i" "$(d combo-get board 1008)"
+    check "grid $g: vertical lines" "$(grid_lines "$g")" "$(d vlines 1 599 100 100 255)"
+    check "grid $g: horizontal lines" "$(grid_lines "$g")" "$(d hlines 1 599 100 100 255)"
+    check "grid $g: disc box" "1,1,$((g - 1)),$((g - 1))" "$(d bbox 0 0 100 100 255 1 1)"
+    [ "$g" = 25 ] && keep_shot grid25
+  done
+  check "code unchanged by the grid size" "A:1,1:r" "$(code)"
+}
+
+# A background picture chosen from another folder, and a file that is not a bitmap.
+sc_picture() {
+  start_program || return
+  local pics_win
+  pics_win="Z:$(echo "$e2e_dir/pics" | tr / '\\')"
+  d button-post board 1015 >/dev/null
+  check "file dialog title" "ファイルを開く" "$(d open-file "$(hex "$pics_win\\bg.bmp")")"
+  d sync >/dev/null
+  check "no message" "1" "$(d no-dialog)"
+  check "picture shows" "10,200,10" "$(d pixel 15 15)"
+  check "picture shows at the far corner" "10,200,10" "$(d pixel 590 590)"
+  check "grid over the picture" "$(grid_lines 30)" "$(d vlines 1 599 100 100 255)"
+  keep_shot picture
+  d button-post board 1015 >/dev/null
+  d open-file "$(hex "$pics_win\\notbmp.bmp")" >/dev/null
+  check "failure message" "|notbmp.bmpの読み込みに失敗しました" "$(d dialog)"
+  d answer ok >/dev/null
+  d sync >/dev/null
+  check "program still running" "1" "$(d exists)"
+  check_ne "old picture gone" "10,200,10" "$(d pixel 15 15)"
+  check "grid still drawn" "$(grid_lines 30)" "$(d vlines 1 599 100 100 255)"
+}
+
+# A code copied from one running copy (X clipboard) and loaded into a second copy.
+sc_clipboard() {
+  start_program || return
+  d button board 1011 >/dev/null
+  d click 15 15 \; settext marker 1004 "$(hex "あ")" >/dev/null
+  d drag 15 15 95 40 \; button board 1012 >/dev/null
+  local want="あ:91,31:r rb:-14,-14:2"
+  check "code in the first copy" "$want" "$(code)"
+  d button board 1006 >/dev/null
+  check "clipboard inside Wine" "$want" "$(d clipboard)"
+  local copied
+  copied=$(DISPLAY=$display timeout 10 xclip -o -selection clipboard 2>/dev/null)
+  check "X clipboard (xclip)" "$want" "$copied"
+  # The second copy, in a prefix of its own on the same display.
+  local first_pfx=$pfx first_pid=$prog_pid
+  new_prefix "$scenario_id-second"
+  prog_pid=""
+  if start_program; then
+    d settext board 1010 "$(hex "$copied")" \; button board 1009 >/dev/null
+    check "input field emptied" "" "$(d gettext board 1010)"
+    check "code field keeps its text after a load" "" "$(code)"
+    check_num "disc rebuilt at (91,31)" "$(red_in 91 31 121 61)" -ge 300
+    check_num "area rebuilt (centre mark)" "$(black_in 43 43 50 50)" -ge 8
+    d button board 1011 >/dev/null
+    check "code after a change in the second copy" "あ:91,31:r B:1,1:r rb:-14,-14:2" "$(code)"
+    keep_shot clipboard_second
+  fi
+  stop_prefix
+  rm -rf "$pfx"
+  pfx=$first_pfx
+  prog_pid=$first_pid
+}
+
+# Hostile codes in the input field: the program keeps running and holds at most 26 discs
+# and 5 areas.
+sc_hostile() {
+  start_program || return
+  local many_chars="" many_areas="" mixed="" long="" i
+  for i in $(seq 30); do many_chars+="${many_chars:+ }A:$((i * 3)),$((i * 5)):r"; done
+  for i in $(seq 9); do many_areas+="${many_areas:+ }rb:$((i * 10)),$((i * 10)):2"; done
+  for i in $(seq 25); do mixed+="Z:$i,$i:g; rb:$i,$i:3 "; done
+  for i in $(seq 1100); do long+="x"; done
+  local codes=(
+    "$many_chars" "$many_areas" "$mixed" "$long" "::::::::" ",,,,,,," ":" "rb" "rb:" "A" "A:1"
+    "A:1,1" "A:1,1:" "A:1,1:R" " " "   A:1,1:r   " "A:99999999999,-99999999999:r"
+    "rb:0,0:2147483647" "rb:0,0:-3" "rb:-2147483648,-2147483648:6" "ああああ:1,1:r"
+    "a b c:1,1:r" "A:+5,  -7:y;" "A:1,1:r;;;;" "rb:1,1:2:3:4,5" "$(printf 'A:1,1:r%.0s ' $(seq 40))"
+  )
+  local c out chars areas n=0
+  for c in "${codes[@]}"; do
+    n=$((n + 1))
+    out=$(d settext board 1010 "$(hex "$c")" \; button board 1009 \; button board 1011 \
+      \; gettext board 1007 \; exists)
+    chars=$(echo "$out" | head -1 | tr ' ' '\n' | grep -cE ':[-0-9]+,[-0-9]+:[rgbywp];?$')
+    areas=$(echo "$out" | head -1 | tr ' ' '\n' | grep -c '^rb:')
+    check "code $n: program running" "1" "$(echo "$out" | tail -1)"
+    check_num "code $n: characters" "$chars" -le 26
+    check_num "code $n: areas" "$areas" -le 5
+  done
+  d button board 1013 \; settext board 1010 "$(hex "$many_chars")" \; button board 1009 \
+    \; click 10 10 \; settext marker 1004 Q >/dev/null
+  out=$(code)
+  chars=$(echo "$out" | tr ' ' '\n' | grep -cE ':[-0-9]+,[-0-9]+:r$')
+  check_num "30 character tokens: at most 26 on the board" "$chars" -le 26
+  check "still answering" "ok" "$(d sync)"
+  keep_shot hostile
+}
+
+# The close confirmation: No keeps everything, Yes ends the program with exit code 0.
+sc_close() {
+  start_program || return
+  d button board 1011 >/dev/null
+  d close >/dev/null
+  check "confirmation" "終了確認|終了してもよろしいですか？" "$(d dialog)"
+  keep_shot close_question
+  d answer no >/dev/null
+  check "still running after No" "1" "$(d exists)"
+  check "board kept after No" "A:1,1:r" "$(code)"
+  check_num "disc kept after No" "$(red_in 1 1 31 31)" -ge 300
+  d close >/dev/null
+  d answer yes >/dev/null
+  check "window gone after Yes" "ok" "$(d wait-gone)"
+  check "exit code" "0" "$(program_exit_code)"
+}
+
+# The selection ring: a black ellipse around the selected character.
+sc_ring() {
+  start_program || return
+  d button board 1011 >/dev/null
+  check "no ring before selecting" "0" "$(black_in 8 0 24 4)"
+  d click 15 15 >/dev/null
+  check_num "ring top" "$(black_in 8 0 24 4)" -ge 8
+  check_num "ring left" "$(black_in 0 8 4 24)" -ge 8
+  keep_shot ring
+  d click 400 400 >/dev/null
+  check_num "ring stays until the next repaint" "$(black_in 8 0 24 4)" -ge 8
+  d button board 1011 >/dev/null
+  check "ring gone after the repaint" "0" "$(black_in 8 0 24 4)"
+  d button board 1012 \; click 46 46 >/dev/null
+  check_num "ring around the area (right of its circle)" "$(black_in 100 36 108 56)" -ge 6
+}
+
+# Distance lines between markers, the rounding rule, the movement line while dragging.
+sc_distances() {
+  start_program || return
+  d button board 1011 \; button board 1011 >/dev/null
+  d drag 15 15 95 40 \; click 15 15 >/dev/null   # A to (91,31); B selected at (1,1)
+  check "two markers" "A:91,31:r B:1,1:r" "$(code)"
+  check_num "distance line near its start" "$(black_in 35 20 42 28)" -ge 1
+  check_num "distance label 3m" "$(black_in 56 26 76 40)" -ge 5
+  keep_shot distances
+  local half down up
+  half=$(d hash 56 26 76 40)
+  d menu 40017 >/dev/null
+  up=$(d hash 56 26 76 40)
+  d menu 40018 >/dev/null
+  down=$(d hash 56 26 76 40)
+  check_ne "round up: 3.16 m reads 4m" "$half" "$up"
+  check "round down: 3.16 m reads 3m as half up does" "$half" "$down"
+  d menu 40016 >/dev/null
+  check "half up again" "$half" "$(d hash 56 26 76 40)"
+  d menu 40010 >/dev/null
+  check "marker distances off: no line" "0" "$(black_in 35 20 42 28)"
+  d menu 40010 >/dev/null
+  check_num "marker distances on again" "$(black_in 35 20 42 28)" -ge 1
+  # The movement line while B is dragged: from B's centre to where it started.
+  d ldown 15 15 \; move 300 300 1 >/dev/null
+  check_num "movement line during the drag" "$(black_in 60 60 80 80)" -ge 1
+  d lup 300 300 >/dev/null
+  check "no movement line after the drop" "0" "$(black_in 60 60 80 80)"
+  check "code after the drop" "A:91,31:r B:301,301:r" "$(code)"
+}
+
+# The measuring line with its snap square while the right button is held.
+sc_measure() {
+  start_program || return
+  d button board 1011 \; click 15 15 >/dev/null
+  d rdown 100 70 >/dev/null
+  check_num "snap square around (106,76)" "$(d count 90 60 122 92 255 0 0)" -ge 40
+  check_num "measuring line" "$(black_in 35 27 42 35)" -ge 1
+  check_num "measuring label 4m" "$(black_in 51 36 71 50)" -ge 5
+  keep_shot measure
+  d move 300 200 2 >/dev/null
+  check "square follows the pointer" "0" "$(d count 90 60 122 92 255 0 0)"
+  check_num "square at the new cell" "$(d count 300 180 332 212 255 0 0)" -ge 40
+  d rup 300 200 >/dev/null
+  check "no square after the release" "0" "$(d count 0 0 600 600 255 0 0)"
+  check "no measuring line after the release" "0" "$(black_in 150 100 170 120)"
+  d menu 40004 \; rdown 200 100 >/dev/null
+  check "no snap square with snapping off" "0" "$(d count 0 0 600 600 255 0 0)"
+  check_num "measuring line without snapping" "$(black_in 100 50 120 70)" -ge 1
+  d rup 200 100 >/dev/null
+}
