@@ -65,6 +65,7 @@ class Perpendiculars {
     const double vt = v_ * t;
     const double footX = static_cast<double>(q.x) + ut;
     const double footY = static_cast<double>(q.y) + vt;
+    if (std::isnan(footX) || std::isnan(footY)) return;  // no foot: never a pixel
     const Point f{TruncateToInt32(std::ceil(footX)), TruncateToInt32(std::ceil(footY))};
     if (!Between(f.x, o_.x, p_.x) || !Between(f.y, o_.y, p_.y)) return;
     surface.MoveTo(q.x, q.y);
@@ -111,7 +112,8 @@ void DrawMeasureLine(Canvas& surface) {
   const double d = RoundedLength(MetresBetween(o, p), marks);
   LabelAtMiddle(surface, p, o, TruncateToInt32(d));
 
-  if (IsSettingOn(IDM_LINE_DISTANCES)) {
+  // A rounded length of 0 has no direction to measure across: no perpendiculars.
+  if (IsSettingOn(IDM_LINE_DISTANCES) && d != 0.0 && !std::isnan(d)) {
     const Perpendiculars line(o, p, d);
     for (int i = 0; i < kCharacterCount; ++i) {
       const Character& c = characters[i];

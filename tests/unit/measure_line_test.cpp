@@ -169,6 +169,20 @@ TEST_F(MeasureLineTest, PointerOnTheOriginDrawsANullLineLabelledZeroAndNoPerpend
   EXPECT_THAT(Draw(), ElementsAre("MoveTo(100,100)", "LineTo(110,100)", "TextAt(95,90,0m)"));
 }
 
+TEST_F(MeasureLineTest, ARoundedLengthOfZeroDrawsNoPerpendicularAnywhere) {
+  // A short line across the board's corner: the feet would not be numbers, and must not
+  // turn into the pixel (0, 0), which lies on the line's extent.
+  fake.menu.checked[IDM_SNAP] = false;
+  SelectCentredAt(5, 5);
+  fake.cursor.position = Point{-3, -3};
+  CharacterCentredAt(1, 250, 40);
+  AreaCentredAt(0, -40, 60, 2);
+  for (int rounding : {IDM_ROUND_HALF_UP, IDM_ROUND_DOWN}) {
+    TickRounding(fake.menu, rounding);
+    EXPECT_THAT(Draw(), ElementsAre("MoveTo(5,5)", "LineTo(-3,-3)", "TextAt(-9,-9,0m)"));
+  }
+}
+
 TEST_F(MeasureLineTest, MeleeCharacterMeasuresFromItsAreaWhichGetsANullPerpendicular) {
   fake.menu.checked[IDM_SNAP] = false;
   AreaCentredAt(1, 100, 100, 2);
