@@ -19,7 +19,12 @@ constexpr std::int32_t kLabelShift = 10;
 
 }  // namespace
 
+bool HasSelectedCharacter() {
+  return selectedCharacter >= 0 && selectedCharacter < kCharacterCount;
+}
+
 Point DistanceOrigin() {
+  if (!HasSelectedCharacter()) return Point{0, 0};
   const Character& selected = characters[selectedCharacter];
   Point o = selected.GetCenter();
   if (selected.IsMelee()) {
@@ -83,6 +88,7 @@ void DrawDistanceLabel(Canvas& surface, std::int32_t x, std::int32_t y, std::int
 }
 
 void DrawMarkerDistances(Canvas& surface) {
+  if (!HasSelectedCharacter()) return;
   surface.PushPen(kLinePen);
   const Point o = DistanceOrigin();
   for (int i = 0; i < kCharacterCount; ++i) {
@@ -113,7 +119,7 @@ void DrawMarkerDistances(Canvas& surface) {
 
 void DrawMoveDistance(Canvas& surface) {
   // A parked shadow shows no move; only its left edge tells.
-  if (shadow.GetPosition().x < 0) return;
+  if (shadow.GetPosition().x < 0 || !HasSelectedCharacter()) return;
   const Point c = characters[selectedCharacter].GetCenter();
   const Point s = shadow.GetCenter();
   const double m = MetresBetween(c, s);

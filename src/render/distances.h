@@ -8,7 +8,11 @@
 
 namespace dz {
 
-// Where the selected character's distances start (requires a selected character).
+// Whether selectedCharacter names a slot of the pool. The overlays draw nothing without
+// one (their caller never asks then); an index outside the pool is never used.
+bool HasSelectedCharacter();
+// Where the selected character's distances start (requires a selected character; (0, 0)
+// without one).
 Point DistanceOrigin();
 // Unrounded metres between two points: 32-bit squares, then double.
 double MetresBetween(Point a, Point b);

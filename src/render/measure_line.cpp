@@ -57,7 +57,7 @@ class Perpendiculars {
     const double bv = static_cast<double>(b_) * v_;
     const double dyu = static_cast<double>(dy_) * u_;
     const double den = bv + dyu;
-    if (TruncateToInt32(den) == 0) return;  // also NaN, from a rounded length of 0
+    if (TruncateToInt32(den) == 0) return;  // NaN too
     const std::int32_t c1 = Add32(Mul32(q.x, dy_), Mul32(q.y, b_));
     const double sum = static_cast<double>(c1) + w_;
     const double t = -sum / den;
@@ -87,6 +87,7 @@ class Perpendiculars {
 }  // namespace
 
 void DrawMeasureLine(Canvas& surface) {
+  if (!HasSelectedCharacter()) return;
   surface.PushPen(kLinePen);
   const Point pointer = ports.cursor->Position();  // where the pointer is now
   const Point o = DistanceOrigin();

@@ -8,6 +8,7 @@
 
 #include "fake_ports.h"
 #include "recording_canvas.h"
+#include "render/measure_line.h"
 #include "render_board.h"
 
 namespace dz::testing {
@@ -226,6 +227,19 @@ TEST_F(DistancesTest, MoveDistanceShowsOnlyARealMove) {
       EXPECT_TRUE(canvas.ops.empty());  // not even a pen
     }
     EXPECT_EQ(canvas.Problems(), "");
+  }
+}
+
+TEST_F(DistancesTest, OverlaysWithoutASelectedCharacterDrawNothing) {
+  CharacterCentredAt(1, 46, 16);
+  shadow.SetPosition(100, 100);
+  for (std::int32_t selected : {-1, 26, INT_MIN}) {
+    selectedCharacter = selected;
+    DrawMarkerDistances(canvas);
+    DrawMoveDistance(canvas);
+    DrawMeasureLine(canvas);
+    EXPECT_TRUE(canvas.ops.empty());
+    EXPECT_EQ(DistanceOrigin(), (Point{0, 0}));
   }
 }
 
