@@ -27,7 +27,7 @@ TEST_F(PieceDrawingTest, EmptyBoardDrawsNothingAndRestoresTheSurface) {
   shadow.LoadBitmapFile("shadow.bmp");
   shadow.SetPosition(kParked, kParked);
   DrawPieces(canvas);
-  EXPECT_THAT(canvas.Trace(), ElementsAre("Blend(-100,-100,30,30,?,0,0,32,32,255,#FFFFFF)",
+  EXPECT_THAT(canvas.Trace(), ElementsAre("Blend(-100,-100,30,30,shadow.bmp,0,0,32,32,255,#FFFFFF)",
                                           "TextInBox(-100,-100,-70,-70,)"));
 }
 
@@ -67,7 +67,7 @@ TEST_F(PieceDrawingTest, ShadowPictureIsBlendedWholeAndNamedInTheFullBox) {
   shadow.SetName("B");
   RecordingCanvas canvas;
   DrawPieces(canvas);
-  EXPECT_THAT(canvas.Trace(), ElementsAre("Blend(10,20,30,30,?,0,0,32,32,150,#FFFFFF)",
+  EXPECT_THAT(canvas.Trace(), ElementsAre("Blend(10,20,30,30,shadow.bmp,0,0,32,32,150,#FFFFFF)",
                                           "TextInBox(10,20,40,50,B)"));
   EXPECT_EQ(canvas.Of(OpKind::Blend)[0].source, shadow.Image());
   EXPECT_EQ(canvas.Count(OpKind::PushBrush), 1u);  // only DrawPieces' hollow brush
@@ -79,7 +79,7 @@ TEST_F(PieceDrawingTest, AreaIsBlendedInItsBoxWithACentreMarkAndItsRing) {
   selectedArea = 0;
   RecordingCanvas canvas;
   DrawPieces(canvas);
-  EXPECT_THAT(canvas.Trace(), ElementsAre("Blend(-14,-14,120,120,?,0,0,64,64,100,#FFFFFF)",
+  EXPECT_THAT(canvas.Trace(), ElementsAre("Blend(-14,-14,120,120,area.bmp,0,0,64,64,100,#FFFFFF)",
                                           "Rectangle(44,44,48,48)", "Ellipse(-14,-14,106,106)"));
   EXPECT_EQ(canvas.Of(OpKind::Blend)[0].source, area.Image());
   const auto mark = canvas.Of(OpKind::Rectangle)[0];
@@ -99,9 +99,9 @@ TEST_F(PieceDrawingTest, LayersAreShadowMeleeCharactersAreasOtherCharactersRing)
   DrawPieces(canvas);
   EXPECT_THAT(
       canvas.Trace(),
-      ElementsAre("Blend(200,200,30,30,?,0,0,32,32,255,#FFFFFF)", "TextInBox(200,200,230,230,)",
-                  "Ellipse(31,31,60,60)", "TextInBox(31,31,60,60,M)",
-                  "Blend(0,0,120,120,?,0,0,64,64,100,#FFFFFF)", "Rectangle(58,58,62,62)",
+      ElementsAre("Blend(200,200,30,30,shadow.bmp,0,0,32,32,255,#FFFFFF)",
+                  "TextInBox(200,200,230,230,)", "Ellipse(31,31,60,60)", "TextInBox(31,31,60,60,M)",
+                  "Blend(0,0,120,120,area.bmp,0,0,64,64,100,#FFFFFF)", "Rectangle(58,58,62,62)",
                   "Ellipse(61,61,90,90)", "TextInBox(61,61,90,90,X)", "Ellipse(31,31,61,61)"));
   EXPECT_EQ(canvas.Problems(), "");
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "board/ports.h"
+#include "fake_ports.h"
 #include "render/canvas.h"
 
 namespace dz {
@@ -285,11 +286,12 @@ class RecordingCanvas : public Canvas {
     return out;
   }
 
-  // The name a source goes by in traces: a RecordingCanvas's name, "null" for none,
-  // otherwise "?" (tests compare Op::source with the pointer they expect).
+  // The name a source goes by in traces: a RecordingCanvas's name, a FakePicture's file
+  // name, "null" for none, otherwise "?" (compare Op::source with the expected pointer).
   static std::string SourceName(const Canvas* src) {
     if (src == nullptr) return "null";
     if (const auto* rec = dynamic_cast<const RecordingCanvas*>(src)) return rec->name;
+    if (const auto* pic = dynamic_cast<const FakePicture*>(src)) return pic->name;
     return "?";
   }
 
