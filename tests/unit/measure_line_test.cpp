@@ -132,6 +132,27 @@ TEST_F(MeasureLineTest, CharactersUseTheRoundingRuleAndAreasTruncate) {
   }
 }
 
+TEST_F(MeasureLineTest, RoundingMarksAreReadOnceForTheWholeFrame) {
+  struct CountingMenu : public FakeMenu {
+    std::map<int, int> reads;
+    bool IsChecked(int id) override {
+      ++reads[id];
+      return FakeMenu::IsChecked(id);
+    }
+  } menu;
+  menu.checked = fake.menu.checked;
+  ports.menu = &menu;
+  RowBoard(400);
+  menu.checked[IDM_SNAP] = false;
+  CharacterCentredAt(1, 250, 40);
+  CharacterCentredAt(2, 300, 25);
+  AreaCentredAt(0, 250, 40, 2);
+  EXPECT_EQ(Draw().size(), 12u);
+  for (int id : {IDM_ROUND_HALF_UP, IDM_ROUND_DOWN, IDM_ROUND_UP, IDM_SNAP, IDM_LINE_DISTANCES}) {
+    EXPECT_EQ(menu.reads[id], 1) << id;
+  }
+}
+
 TEST_F(MeasureLineTest, SignedDistancesRoundAccordingToTheSide) {
   RowBoard(400);                    // d = 10 m over 300 px: t = (qy − 100) / 30
   CharacterCentredAt(1, 200, 175);  // right-hand side looking along the line: t = 2.5
