@@ -100,7 +100,10 @@ stop_prefix() {
 # d COMMAND ARGS [";" COMMAND ARGS]...: runs the driver in the current prefix, prints its
 # answer. A failing driver records a failure of the scenario.
 d() {
-  local out=$e2e_dir/logs/driver.out err=$e2e_dir/logs/driver.err rc
+  local tag out err rc
+  tag=$e2e_dir/logs/driver.$BASHPID.$(date +%s%N)
+  out=$tag.out
+  err=$tag.err
   wine_env DRIVER_TIMEOUT=60 timeout -k 2 70 "$wine64" "$driver_exe" "$@" >"$out" 2>"$err" \
     </dev/null
   rc=$?
@@ -108,6 +111,7 @@ d() {
   if [ $rc -ne 0 ]; then
     fail "driver '$*' failed ($rc): $(tr '\n' ' ' <"$err" | cut -c1-300)"
   fi
+  rm -f "$out" "$err"
   return $rc
 }
 
