@@ -150,7 +150,10 @@ int GdiCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
                      const Canvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
                      std::int32_t sh, std::int32_t opacity, COLORREF transparent) {
   const GdiCanvas* from = AsGdi(&src);
-  if (from == nullptr) return 0;
+  // Nothing to draw from or into (a picture that failed to load has no pixels): fail as
+  // the platform's blits do for empty extents, on every version alike.
+  if (from == nullptr || from->Width() <= 0 || from->Height() <= 0) return 0;
+  if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;
   // A temporary surface of w × h: the destination's pixels, the picture over them with
   // its transparent colour left out, then the whole at constant opacity onto dst.
   MemoryDc tmp(CreateCompatibleDC(nullptr));

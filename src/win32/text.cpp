@@ -25,10 +25,14 @@ std::wstring ToWide(const char* cp932) {
 std::string ToCp932(const std::wstring& wide) {
   if (wide.empty()) return std::string();
   const int len = static_cast<int>(wide.size());
-  const int n = WideCharToMultiByte(kShiftJis, 0, wide.data(), len, nullptr, 0, nullptr, nullptr);
+  // No best fit: a character that code page 932 lacks becomes '?', never a look-alike
+  // (the yen sign would otherwise turn into a backslash inside a path).
+  const DWORD flags = WC_NO_BEST_FIT_CHARS;
+  const int n =
+      WideCharToMultiByte(kShiftJis, flags, wide.data(), len, nullptr, 0, nullptr, nullptr);
   if (n <= 0) return std::string();
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kShiftJis, 0, wide.data(), len, &out[0], n, nullptr, nullptr);
+  WideCharToMultiByte(kShiftJis, flags, wide.data(), len, &out[0], n, nullptr, nullptr);
   return out;
 }
 

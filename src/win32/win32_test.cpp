@@ -1,0 +1,330 @@
+// Checks of the Win32 front-end on the platform itself (under Wine: src/win32/wine_check):
+// the code page 932 boundary, the GDI canvas, and the ports on the program's real dialog
+// and menu resources. Prints each failure and ends with a non-zero exit code if any.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "board/ids.h"
+#include "board/ports.h"
+#include "win32/gdi_canvas.h"
+#include "win32/text.h"
+#include "win32/win32_ports.h"
+
+namespace {
+
+using dz::win32::CreateBitmapSurface;
+using dz::win32::CreateEmptyMemorySurface;
+using dz::win32::MemorySurface;
+
+int failures = 0;
+int checks = 0;
+
+void Check(bool ok, const char* what, int line) {
+  ++checks;
+  if (!ok) {
+    ++failures;
+    std::printf("FAIL line %d: %s\n", line, what);
+  }
+}
+#define CHECK(x) Check((x), #x, __LINE__)
+
+// ---- code page 932 at the boundary -------------------------------------------------------
+
+void TextConversion() {
+  struct Cut {
+    const wchar_t* wide;
+    int size;
+    const char* expected;  // code page 932 (the source's narrow texts are converted)
+  };
+  const Cut cuts[] = {
+      {L"あいう", 4, "あ"},    // the second character would be split: left out
+      {L"あいう", 5, "あい"},  // exactly two characters
+      {L"あいう", 100, "あいう"},
+      {L"Aあ", 3, "A"},  // one byte left for a double-byte character
+      {L"Aあ", 4, "Aあ"},
+      {L"あ", 1, ""},  // room for the terminator only
+      {L"", 10, ""},
+      {L"表示ソ", 100, "表示ソ"},  // trail byte 0x5C must survive both ways
+  };
+  for (const Cut& c : cuts) {
+    char buf[100];
+    std::memset(buf, 'x', sizeof buf);
+    const int n = dz::win32::ToCp932(c.wide, buf, c.size);
+    CHECK(n == static_cast<int>(std::strlen(c.expected)));
+    CHECK(std::strcmp(buf, c.expected) == 0);
+  }
+  CHECK(std::strcmp("表", "\x95\x5c") == 0);  // the source really holds code page 932
+  CHECK(dz::win32::ToWide("表示ソ") == L"表示ソ");
+  CHECK(dz::win32::ToWide(nullptr).empty());
+  CHECK(dz::win32::ToCp932(std::wstring(L"\u00e9")) == "?");  // no such character: no best fit
+  CHECK(dz::win32::ToCp932(std::wstring(L"\u00a5")) == "?");  // never a backslash in a path
+  char small[4] = "abc";
+  CHECK(dz::win32::ToCp932(L"x", small, 0) == 0 && small[0] == 'a');  // no room: untouched
+}
+
+// ---- the GDI canvas -------------------------------------------------------------------------
+
+void Fill(MemorySurface& s, COLORREF color, int w, int h) {
+  s.PushPen({dz::PenStyle::Solid, 0, color});
+  s.PushBrush({dz::BrushKind::Solid, color});
+  s.Rectangle(0, 0, w, h);
+  s.PopBrush();
+  s.PopPen();
+}
+
+int Red(HDC dc, int x, int y) {
+  return GetRValue(GetPixel(dc, x, y));
+}
+
+void CanvasDrawing() {
+  auto dst = CreateBitmapSurface(nullptr, 20, 20);
+  auto black = CreateBitmapSurface(nullptr, 4, 4);
+  CHECK(dst && black);
+  if (!dst || !black) return;
+  Fill(*dst, dz::kWhite, 20, 20);
+  Fill(*black, dz::kBlack, 4, 4);
+  SetPixel(black->Dc(), 3, 3, RGB(255, 255, 255));  // one transparent pixel
+
+  // Opacity 100 over white: 255 × (1 − 100/255) = 155; white source pixels leave dst.
+  CHECK(dst->Blend(0, 0, 8, 8, *black, 0, 0, 4, 4, 100, dz::kWhite) == 1);
+  CHECK(Red(dst->Dc(), 0, 0) >= 154 && Red(dst->Dc(), 0, 0) <= 156);
+  CHECK(Red(dst->Dc(), 5, 5) >= 154 && Red(dst->Dc(), 5, 5) <= 156);  // stretched 4 → 8
+  CHECK(Red(dst->Dc(), 7, 7) == 255);                                 // the white pixel
+  CHECK(Red(dst->Dc(), 9, 9) == 255);                                 // outside the box
+  // Full opacity draws the picture solid; only the low byte of the opacity counts.
+  CHECK(dst->Blend(10, 10, 4, 4, *black, 0, 0, 4, 4, 255 + 256, dz::kWhite) == 1);
+  CHECK(Red(dst->Dc(), 10, 10) == 0);
+  // A piece whose picture failed to load: nothing blended, the surface unchanged.
+  auto empty = CreateEmptyMemorySurface();
+  CHECK(empty != nullptr);
+  if (empty) {
+    CHECK(dst->Blend(15, 15, 4, 4, *empty, 0, 0, 0, 0, 255, dz::kWhite) == 0);
+    CHECK(Red(dst->Dc(), 16, 16) == 255);
+  }
+
+  // Block copies stop at the source picture's edge: the rest keeps what it had.
+  Fill(*dst, dz::kWhite, 20, 20);
+  dst->CopyFrom(0, 0, 800, 620, black.get(), 0, 0);
+  CHECK(Red(dst->Dc(), 2, 2) == 0);
+  CHECK(Red(dst->Dc(), 3, 3) == 255);  // the white pixel copied as it is
+  CHECK(Red(dst->Dc(), 4, 4) == 255 && Red(dst->Dc(), 19, 0) == 255);
+  dst->CopyFrom(0, 0, 800, 620, nullptr, 0, 0);  // no picture: nothing happens
+  dst->CopyFrom(0, 0, 800, 620, empty.get(), 0, 0);
+  CHECK(Red(dst->Dc(), 2, 2) == 0);
+}
+
+void CanvasSelections() {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
+  const HGDIOBJ brush = GetCurrentObject(dc, OBJ_BRUSH);
+  const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+  {
+    dz::win32::GdiCanvas canvas(dc, 8, 8);
+    canvas.PushPen({dz::PenStyle::DashDotDot, 1, RGB(100, 100, 255)});
+    canvas.PushBrush({dz::BrushKind::Hollow, 0});
+    canvas.PushBrush({dz::BrushKind::Solid, RGB(255, 1, 1)});
+    canvas.PushLabelFont();
+    CHECK(GetCurrentObject(dc, OBJ_PEN) != pen);
+    CHECK(GetCurrentObject(dc, OBJ_FONT) != font);
+    canvas.PopFont();
+    canvas.PopBrush();
+    CHECK(GetCurrentObject(dc, OBJ_BRUSH) == GetStockObject(NULL_BRUSH));
+    CHECK(canvas.SetBackgroundMode(dz::BackgroundMode::Transparent) == dz::BackgroundMode::Opaque);
+    CHECK(canvas.SetBackgroundMode(dz::BackgroundMode::Opaque) == dz::BackgroundMode::Transparent);
+    canvas.PushPen({dz::PenStyle::Solid, 2, 0});
+    // Left pushed on purpose: the canvas puts everything back when it goes.
+  }
+  CHECK(GetCurrentObject(dc, OBJ_PEN) == pen);
+  CHECK(GetCurrentObject(dc, OBJ_BRUSH) == brush);
+  CHECK(GetCurrentObject(dc, OBJ_FONT) == font);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+
+  // Nothing leaks: far more rounds than the process may hold GDI objects.
+  auto dst = CreateBitmapSurface(nullptr, 30, 30);
+  auto src = CreateBitmapSurface(nullptr, 4, 4);
+  int blended = 0;
+  for (int i = 0; i < 20000 && dst && src; ++i) {
+    dst->PushPen({dz::PenStyle::Solid, 0, RGB(1, 2, 3)});
+    dst->PushBrush({dz::BrushKind::Solid, RGB(1, 2, 3)});
+    dst->PushLabelFont();
+    dst->TextInBox(0, 0, 30, 30, "侍");
+    dst->PopFont();
+    dst->PopBrush();
+    dst->PopPen();
+    blended += dst->Blend(0, 0, 30, 30, *src, 0, 0, 4, 4, 150, dz::kWhite);
+    auto surface = CreateBitmapSurface(nullptr, 64, 64);  // and the surfaces themselves
+    if (!surface) break;
+  }
+  CHECK(blended == 20000);
+}
+
+// ---- the ports on the real resources -------------------------------------------------------
+
+std::vector<int> commands;
+
+INT_PTR CALLBACK RecordingProc(HWND, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND) commands.push_back(LOWORD(wParam));
+  return 0;
+}
+
+bool Notified(int id) {
+  for (int c : commands) {
+    if (c == id) return true;
+  }
+  return false;
+}
+
+void PanelPorts(HWND parent) {
+  using dz::Panel;
+  dz::PanelControls& panels = *dz::ports.panels;
+  HINSTANCE self = GetModuleHandleW(nullptr);
+  dz::win32::markerPanel = CreateDialogParamW(self, L"SIDEMARKERDLG", parent, RecordingProc, 0);
+  dz::win32::boardPanel = CreateDialogParamW(self, L"SIDEDLG", parent, RecordingProc, 0);
+  CHECK(dz::win32::markerPanel != nullptr && dz::win32::boardPanel != nullptr);
+  if (dz::win32::markerPanel == nullptr || dz::win32::boardPanel == nullptr) return;
+
+  // Setting an edit box's text runs its command before the call returns.
+  commands.clear();
+  panels.SetText(Panel::Marker, IDC_MARKER_NAME, "侍");
+  CHECK(Notified(IDC_MARKER_NAME));
+  char buf[100];
+  CHECK(panels.GetText(Panel::Marker, IDC_MARKER_NAME, buf, sizeof buf) == 2);
+  CHECK(std::strcmp(buf, "侍") == 0);
+  CHECK(panels.GetText(Panel::Marker, IDC_MARKER_NAME, buf, 2) == 0);  // never half of it
+  CHECK(buf[0] == '\0');
+
+  // Combo boxes and check boxes set from code notify nothing.
+  commands.clear();
+  panels.AddComboEntry(Panel::Marker, IDC_MARKER_COLOR, "赤");
+  panels.AddComboEntry(Panel::Marker, IDC_MARKER_COLOR, "水色");
+  CHECK(panels.ComboSelection(Panel::Marker, IDC_MARKER_COLOR) == -1);
+  panels.SelectComboEntry(Panel::Marker, IDC_MARKER_COLOR, 1);
+  CHECK(panels.ComboSelection(Panel::Marker, IDC_MARKER_COLOR) == 1);
+  wchar_t entry[16] = {};
+  SendDlgItemMessageW(dz::win32::markerPanel, IDC_MARKER_COLOR, CB_GETLBTEXT, 1,
+                      reinterpret_cast<LPARAM>(entry));
+  CHECK(std::wstring(entry) == L"水色");
+  panels.SetChecked(Panel::Marker, IDC_MARKER_MELEE, true);
+  CHECK(panels.IsChecked(Panel::Marker, IDC_MARKER_MELEE));
+  CHECK(!Notified(IDC_MARKER_COLOR) && !Notified(IDC_MARKER_MELEE));
+
+  // The melee button starts hidden; its own visibility counts, not its hidden panel's.
+  CHECK(!IsWindowVisible(dz::win32::markerPanel));
+  CHECK(!panels.IsControlVisible(Panel::Marker, IDC_MARKER_MELEE));
+  panels.ShowControl(Panel::Marker, IDC_MARKER_MELEE, true);
+  CHECK(panels.IsControlVisible(Panel::Marker, IDC_MARKER_MELEE));
+  panels.ShowPanel(Panel::Marker, true);
+  CHECK((GetWindowLongW(dz::win32::markerPanel, GWL_STYLE) & WS_VISIBLE) != 0);
+
+  // The templates: a sorted drop-down combo for the grid, a push-like auto check box.
+  const LONG grid = GetWindowLongW(GetDlgItem(dz::win32::boardPanel, IDC_BOARD_GRID), GWL_STYLE);
+  CHECK((grid & 0x3) == CBS_DROPDOWN && (grid & CBS_SORT) != 0);
+  const LONG melee =
+      GetWindowLongW(GetDlgItem(dz::win32::markerPanel, IDC_MARKER_MELEE), GWL_STYLE);
+  CHECK((melee & BS_TYPEMASK) == BS_AUTOCHECKBOX && (melee & BS_PUSHLIKE) != 0);
+  wchar_t caption[32] = {};
+  GetDlgItemTextW(dz::win32::boardPanel, IDC_BOARD_ADD_MARKER, caption, 32);
+  CHECK(std::wstring(caption) == L"マーカー追加");
+
+  // The clipboard gets the text both as code page 932 and as UTF-16.
+  CHECK(dz::ports.clipboard->PutText("侍:1,1:r") == dz::ClipboardResult::Ok);
+  if (OpenClipboard(parent)) {
+    HANDLE wide = GetClipboardData(CF_UNICODETEXT);
+    HANDLE ansi = GetClipboardData(CF_TEXT);
+    CHECK(wide != nullptr && ansi != nullptr);
+    if (wide != nullptr) {
+      CHECK(std::wstring(static_cast<const wchar_t*>(GlobalLock(wide))) == L"侍:1,1:r");
+      GlobalUnlock(wide);
+    }
+    if (ansi != nullptr) {
+      CHECK(std::strcmp(static_cast<const char*>(GlobalLock(ansi)), "侍:1,1:r") == 0);
+      GlobalUnlock(ansi);
+    }
+    CloseClipboard();
+  } else {
+    Check(false, "the clipboard could not be opened", __LINE__);
+  }
+}
+
+void MenuPort() {
+  dz::win32::settingsMenu = LoadMenuW(GetModuleHandleW(nullptr), L"AREAMENU");
+  CHECK(dz::win32::settingsMenu != nullptr);
+  dz::MenuMarks& menu = *dz::ports.menu;
+  for (int id : {IDM_SNAP, IDM_MARKER_DISTANCES, IDM_LINE_DISTANCES, IDM_ROUND_HALF_UP,
+                 IDM_ROUND_DOWN, IDM_ROUND_UP}) {
+    CHECK(menu.IsChecked(id));  // the template has all six checked
+  }
+  menu.SetChecked(IDM_ROUND_DOWN, false);
+  CHECK(!menu.IsChecked(IDM_ROUND_DOWN) && menu.IsChecked(IDM_ROUND_UP));
+  CHECK(!menu.IsChecked(40005));  // no such item: not a checked setting
+  wchar_t text[32] = {};
+  GetMenuStringW(dz::win32::settingsMenu, 0, text, 32, MF_BYPOSITION);
+  CHECK(std::wstring(text) == L"設定");
+}
+
+void PicturePort() {
+  std::int32_t w = 0;
+  std::int32_t h = 0;
+  std::unique_ptr<dz::Canvas> shadow = dz::ports.pictures->LoadPicture("shadow.bmp", &w, &h);
+  CHECK(shadow != nullptr && w > 0 && h > 0);
+  CHECK(dz::ports.pictures->LoadPicture("no such picture.bmp", &w, &h) == nullptr);
+  // A Japanese file name reaches the file system intact.
+  CopyFileW(L"shadow.bmp", L"影.bmp", FALSE);
+  std::int32_t w2 = 0;
+  std::int32_t h2 = 0;
+  CHECK(dz::ports.pictures->LoadPicture("影.bmp", &w2, &h2) != nullptr && w2 == w && h2 == h);
+  DeleteFileW(L"影.bmp");
+  std::unique_ptr<dz::Canvas> surface = dz::ports.pictures->CreateSurface(601, 600);
+  auto* gdi = dynamic_cast<dz::win32::GdiCanvas*>(surface.get());
+  CHECK(gdi != nullptr && gdi->Width() == 601 && gdi->Height() == 600);
+}
+
+void DirectoryPort() {
+  // The working directory goes back as the same wide name, even one that code page 932
+  // cannot spell.
+  wchar_t start[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, start);
+  const wchar_t* odd = L"dozero-caf\u00e9-check";
+  CreateDirectoryW(odd, nullptr);
+  SetCurrentDirectoryW(odd);
+  wchar_t expected[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, expected);
+  char workDir[261];
+  dz::ports.files->GetCurrentDir(workDir, sizeof workDir);
+  SetCurrentDirectoryW(start);
+  dz::ports.files->SetCurrentDir(workDir);
+  wchar_t now[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, now);
+  CHECK(std::wstring(now) == expected);
+  SetCurrentDirectoryW(start);
+  RemoveDirectoryW(odd);
+}
+
+}  // namespace
+
+int main() {
+  dz::win32::appInstance = GetModuleHandleW(nullptr);
+  dz::win32::InstallPorts();
+  HWND parent = CreateWindowExW(0, L"STATIC", L"dozero checks", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                nullptr, nullptr, dz::win32::appInstance, nullptr);
+  TextConversion();
+  CanvasDrawing();
+  CanvasSelections();
+  PanelPorts(parent);
+  MenuPort();
+  PicturePort();
+  DirectoryPort();
+  std::printf("%d checks, %d failed\n", checks, failures);
+  return failures == 0 ? 0 : 1;
+}
