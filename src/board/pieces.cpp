@@ -22,6 +22,19 @@ void StoreName(char (&field)[kNameBytes + 1], const char* text) {
   for (int i = 0; i <= kNameBytes; ++i) field[i] = (i < n) ? text[i] : '\0';
 }
 
+void FormatLoadFailure(char (&message)[kLoadFailureSize], const char* name) {
+  const int n = std::snprintf(message, sizeof message, "%sの読み込みに失敗しました", name);
+  if (n < static_cast<int>(sizeof message)) return;
+  // Cut: drop a lead byte whose trail byte fell off the end.
+  int i = 0;
+  int last = 0;
+  while (message[i] != '\0') {
+    last = i;
+    i += (IsLeadByte(static_cast<unsigned char>(message[i])) && message[i + 1] != '\0') ? 2 : 1;
+  }
+  if (i - last == 1 && IsLeadByte(static_cast<unsigned char>(message[last]))) message[last] = '\0';
+}
+
 void Marker::LoadBitmapFile(const char* name) {
   image.reset();
   std::int32_t w = 0;
@@ -33,8 +46,8 @@ void Marker::LoadBitmapFile(const char* name) {
     image = std::move(picture);
     return;
   }
-  char message[100];
-  std::snprintf(message, sizeof message, "%sの読み込みに失敗しました", name);
+  char message[kLoadFailureSize];
+  FormatLoadFailure(message, name);
   ports.messages->ShowError(message);
   image = ports.pictures->CreateEmptySurface();
 }

@@ -84,6 +84,13 @@ constexpr bool IsLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// Size of the buffer of the picture failure message.
+constexpr int kLoadFailureSize = 100;
+
+// "%sの読み込みに失敗しました" with the picture's name. A name too long for the buffer is
+// cut after its last whole character.
+void FormatLoadFailure(char (&message)[kLoadFailureSize], const char* name);
+
 class Character : public Marker {
  public:
   Character() { alpha = 255; }

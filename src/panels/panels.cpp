@@ -22,7 +22,6 @@ namespace dz {
 namespace {
 
 constexpr int kNameBoxSize = 100;
-constexpr int kMessageSize = 100;
 constexpr int kFileNameSize = 260;
 
 // While set, the name box is being filled by the board panel itself (to show the selected
@@ -37,21 +36,6 @@ Character* SelectedCharacterPiece() {
 Area* SelectedAreaPiece() {
   if (selectedArea < 0 || selectedArea >= kAreaCount) return nullptr;
   return &areas[selectedArea];
-}
-
-// Formats the picture failure message into a buffer of kMessageSize bytes. A name too long
-// for the buffer is cut after its last whole character.
-void FormatLoadFailure(char (&message)[kMessageSize], const char* name) {
-  std::snprintf(message, sizeof message, "%sの読み込みに失敗しました", name);
-  int i = 0;
-  int last = 0;  // start of the last character
-  while (message[i] != '\0') {
-    last = i;
-    i += (IsLeadByte(static_cast<unsigned char>(message[i])) && message[i + 1] != '\0') ? 2 : 1;
-  }
-  if (i > 0 && IsLeadByte(static_cast<unsigned char>(message[last])) && i - last == 1) {
-    message[last] = '\0';
-  }
 }
 
 // After a load the selection may point at a slot that now holds another piece. The marker
@@ -126,7 +110,7 @@ void LoadBackgroundPicture() {
   std::int32_t height = 0;
   std::unique_ptr<Canvas> picture = ports.pictures->LoadPicture(path, &width, &height);
   if (!picture) {
-    char message[kMessageSize];
+    char message[kLoadFailureSize];
     FormatLoadFailure(message, ChosenBitmapName());
     ports.messages->ShowError(message);
   }
