@@ -22,16 +22,6 @@ std::int32_t PointerY(std::uint32_t lParam) {
   return static_cast<std::int32_t>((lParam >> 16) & 0xFFFFu);
 }
 
-Character* SelectedCharacterPiece() {
-  if (selectedCharacter < 0 || selectedCharacter >= kCharacterCount) return nullptr;
-  return &characters[selectedCharacter];
-}
-
-Area* SelectedAreaPiece() {
-  if (selectedArea < 0 || selectedArea >= kAreaCount) return nullptr;
-  return &areas[selectedArea];
-}
-
 // One pixel right of and below the grid corner of the cell that holds (x, y).
 Point SnapToCell(std::int32_t x, std::int32_t y) {
   const std::int32_t g = gridSize;

@@ -56,6 +56,16 @@ std::int32_t ColorIndexOf(COLORREF color) {
   return 0;
 }
 
+Character* SelectedCharacterPiece() {
+  if (selectedCharacter < 0 || selectedCharacter >= kCharacterCount) return nullptr;
+  return &characters[selectedCharacter];
+}
+
+Area* SelectedAreaPiece() {
+  if (selectedArea < 0 || selectedArea >= kAreaCount) return nullptr;
+  return &areas[selectedArea];
+}
+
 std::int32_t FindFreeCharacter() {
   for (int i = 0; i < kCharacterCount; ++i) {
     if (!characters[i].IsActive()) return i;

@@ -46,6 +46,10 @@ COLORREF MarkerColor(int index);
 // A colour's index in the colour table, decided by which components are exactly 255.
 std::int32_t ColorIndexOf(COLORREF color);
 
+// The selected piece, or null when the selection names no slot of its pool.
+Character* SelectedCharacterPiece();
+Area* SelectedAreaPiece();
+
 // The first free slot, or −1 when the pool is full.
 std::int32_t FindFreeCharacter();
 std::int32_t FindFreeArea();

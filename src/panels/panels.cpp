@@ -28,16 +28,6 @@ constexpr int kFileNameSize = 260;
 // character after a load); its notification then changes nothing.
 bool fillingNameBox = false;
 
-Character* SelectedCharacterPiece() {
-  if (selectedCharacter < 0 || selectedCharacter >= kCharacterCount) return nullptr;
-  return &characters[selectedCharacter];
-}
-
-Area* SelectedAreaPiece() {
-  if (selectedArea < 0 || selectedArea >= kAreaCount) return nullptr;
-  return &areas[selectedArea];
-}
-
 // After a load the selection may point at a slot that now holds another piece. The marker
 // and area panels are set from that slot again, so that a focus change in one of their
 // boxes does not carry the former piece's name, colour or radius over onto it.

@@ -20,7 +20,7 @@ constexpr std::int32_t kLabelShift = 10;
 }  // namespace
 
 bool HasSelectedCharacter() {
-  return selectedCharacter >= 0 && selectedCharacter < kCharacterCount;
+  return SelectedCharacterPiece() != nullptr;
 }
 
 Point DistanceOrigin() {

@@ -73,11 +73,9 @@ void DrawPieces(Canvas& surface) {
   // The ring uses the stored box, which the draws above have just refreshed.
   // (An index outside its pool is never used to reach it.)
   if (selectedCharacter != -1) {
-    if (selectedCharacter >= 0 && selectedCharacter < kCharacterCount) {
-      Ring(surface, characters[selectedCharacter]);
-    }
-  } else if (selectedArea != -1) {
-    if (selectedArea >= 0 && selectedArea < kAreaCount) Ring(surface, areas[selectedArea]);
+    if (const Character* c = SelectedCharacterPiece()) Ring(surface, *c);
+  } else if (const Area* a = SelectedAreaPiece()) {
+    Ring(surface, *a);
   }
   surface.PopBrush();
   surface.PopPen();
