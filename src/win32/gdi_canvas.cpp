@@ -154,6 +154,9 @@ int GdiCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
   // the platform's blits do for empty extents, on every version alike.
   if (from == nullptr || from->Width() <= 0 || from->Height() <= 0) return 0;
   if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;
+  if ((w > kLargestBlend || h > kLargestBlend) && width_ > 0 && height_ > 0) {
+    return BlendVisiblePart(x, y, w, h, *from, sx, sy, sw, sh, opacity, transparent);
+  }
   // A temporary surface of w × h: the destination's pixels, the picture over them with
   // its transparent colour left out, then the whole at constant opacity onto dst.
   MemoryDc tmp(CreateCompatibleDC(nullptr));
@@ -168,6 +171,31 @@ int GdiCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
   BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(opacity & 0xFF), 0};
   if (!AlphaBlend(dc_, x, y, w, h, tmp.Get(), 0, 0, w, h, blend)) return 0;
   return 1;
+}
+
+// A box far larger than any piece (an area with an absurd radius from a pasted code):
+// only the part that meets the surface is blended, with the matching part of the source,
+// instead of a temporary bitmap of the whole box (gigabytes, for every frame).
+int GdiCanvas::BlendVisiblePart(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                                const GdiCanvas& src, std::int32_t sx, std::int32_t sy,
+                                std::int32_t sw, std::int32_t sh, std::int32_t opacity,
+                                COLORREF transparent) {
+  const std::int64_t x0 = std::max<std::int64_t>(x, 0);
+  const std::int64_t y0 = std::max<std::int64_t>(y, 0);
+  const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{x} + w, width_);
+  const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{y} + h, height_);
+  if (x0 >= x1 || y0 >= y1) return 1;  // nothing of it on the surface
+  // Source columns and rows under the visible part (floor of the start, ceiling of the end).
+  const std::int64_t sx0 = sx + (x0 - x) * sw / w;
+  const std::int64_t sy0 = sy + (y0 - y) * sh / h;
+  const std::int64_t sx1 = sx + ((x1 - x) * sw + w - 1) / w;
+  const std::int64_t sy1 = sy + ((y1 - y) * sh + h - 1) / h;
+  return Blend(static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
+               static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0), src,
+               static_cast<std::int32_t>(sx0), static_cast<std::int32_t>(sy0),
+               static_cast<std::int32_t>(std::max<std::int64_t>(sx1 - sx0, 1)),
+               static_cast<std::int32_t>(std::max<std::int64_t>(sy1 - sy0, 1)), opacity,
+               transparent);
 }
 
 MemorySurface::MemorySurface(MemoryDc dc, GdiObject bitmap, std::int32_t width, std::int32_t height)

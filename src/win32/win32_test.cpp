@@ -107,6 +107,22 @@ void CanvasDrawing() {
     CHECK(Red(dst->Dc(), 16, 16) == 255);
   }
 
+  // A box of absurd size (an area with a huge radius) is blended only where it meets the
+  // surface: same colours, no gigabyte temporary bitmap.
+  auto solid = CreateBitmapSurface(nullptr, 4, 4);
+  CHECK(solid != nullptr);
+  if (solid) {
+    Fill(*solid, dz::kBlack, 4, 4);
+    Fill(*dst, dz::kWhite, 20, 20);
+    CHECK(dst->Blend(-100000, -100000, 100010, 100010, *solid, 0, 0, 4, 4, 100, dz::kWhite) == 1);
+    CHECK(Red(dst->Dc(), 0, 0) >= 154 && Red(dst->Dc(), 0, 0) <= 156);
+    CHECK(Red(dst->Dc(), 9, 9) >= 154 && Red(dst->Dc(), 9, 9) <= 156);
+    CHECK(Red(dst->Dc(), 10, 10) == 255);  // right of and below the box
+    Fill(*dst, dz::kWhite, 20, 20);
+    CHECK(dst->Blend(100000, 0, 100000, 100000, *solid, 0, 0, 4, 4, 255, dz::kWhite) == 1);
+    CHECK(Red(dst->Dc(), 19, 19) == 255);  // entirely off the surface: nothing drawn
+  }
+
   // Block copies stop at the source picture's edge: the rest keeps what it had.
   Fill(*dst, dz::kWhite, 20, 20);
   dst->CopyFrom(0, 0, 800, 620, black.get(), 0, 0);
