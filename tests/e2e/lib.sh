@@ -120,17 +120,26 @@ hex() { printf 'hex:%s' "$(printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n')"; }
 
 # ---- checks -------------------------------------------------------------------------------
 
-scenario_failures=0
 scenario_checks=0
 
 screenshot() {  # FILE.png: the whole virtual screen
   timeout 10 import -display "$display" -window root "$1" >/dev/null 2>&1 || true
 }
 
+# Failures are counted in a file: checks also fail inside command substitutions (the driver
+# runs in one), whose variables do not reach the runner.
+failure_file() { echo "$e2e_dir/logs/$scenario_id.failures"; }
+
+scenario_failure_count() {
+  if [ -f "$(failure_file)" ]; then wc -l <"$(failure_file)"; else echo 0; fi
+}
+
 fail() {
-  scenario_failures=$((scenario_failures + 1))
-  echo "    FAIL: $*"
-  if [ $scenario_failures -eq 1 ]; then
+  local f
+  f=$(failure_file)
+  echo "    FAIL: $*" >&2
+  echo "$*" >>"$f"
+  if [ "$(wc -l <"$f")" -eq 1 ]; then
     screenshot "$e2e_dir/shots/FAILED-$scenario_id.png"
   fi
 }
