@@ -332,10 +332,13 @@ void Mouse(UINT msg, WPARAM flags, long x, long y) {
   Send(NeedMain(), msg, flags, Point(x, y));
 }
 
-// Makes the program paint now and waits until it has: one frame.
+// Makes the program paint now and waits until it has: one frame. The program has painted
+// once its window has no update region left and it answers a message sent after that.
 void Frame() {
   HWND main = NeedMain();
   RedrawWindow(main, nullptr, nullptr, RDW_UPDATENOW);
+  auto start = Clock::now();
+  while (GetUpdateRect(main, nullptr, FALSE) && Elapsed(start) < 2000) Sleep(0);
   Send(main, WM_NULL, 0, 0);
 }
 
@@ -604,11 +607,42 @@ void Run(const Args& a) {
     GetClientRect(NeedMain(), &r);
     if (!WriteBmp(Capture(0, 0, r.right, r.bottom), a[1])) Fail("cannot write " + a[1]);
     Line("ok");
+  } else if (c == "launch") {
+    // EXE: starts the program (working directory: its folder) and prints the milliseconds
+    // until its window exists and until the first frame of the board is on the screen
+    // (the grid line at x = 30 painted).
+    Need(a, 1, "launch EXE");
+    std::wstring exe = Wide(DecodeArg(a[1]));
+    std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/"));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring cmdline = L"\"" + exe + L"\"";
+    auto start = Clock::now();
+    if (!CreateProcessW(exe.c_str(), &cmdline[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                        &si, &pi)) {
+      Fail("cannot start the program");
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    long window = -1;
+    bool painted = WaitFor(30000, [&] {
+      HWND w = MainWindow();
+      if (!w || !IsWindowVisible(w)) return false;
+      if (window < 0) window = Elapsed(start);
+      Shot s = Capture(30, 1, 1, 29);
+      int blue = 0;
+      for (DWORD v : s.px) blue += v == 0x6464FF;
+      return blue >= 8;
+    });
+    if (!painted) Fail("no painted frame within 30 s");
+    Line(std::to_string(window) + " " + std::to_string(Elapsed(start)));
   } else if (c == "bench-frames") {
     // N MODE: N frames, each one pointer message and its paint; MODE move (no button:
     // frames only through a forced repaint), measure (right button held, cursor moving),
-    // drag (left button held on the selected character). Prints ms per frame.
-    Need(a, 2, "bench-frames N move|measure|drag");
+    // drag (left button held on the selected character), idle (a pointer message that
+    // changes nothing: the cost of the round trip alone). Prints ms per frame.
+    Need(a, 2, "bench-frames N move|measure|drag|idle");
     HWND main = NeedMain();
     long n = Num(a[1]);
     const std::string& mode = a[2];
