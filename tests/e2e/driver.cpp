@@ -242,7 +242,7 @@ struct Shot {
   }
 };
 
-Shot Capture(int x, int y, int w, int h) {
+Shot CaptureOnce(int x, int y, int w, int h) {
   HWND main = NeedMain();
   Shot shot;
   shot.x = x;
@@ -273,6 +273,19 @@ Shot Capture(int x, int y, int w, int h) {
   DeleteDC(mdc);
   ReleaseDC(main, wdc);
   return shot;
+}
+
+// The program hands its frames to the X server when it next goes idle, a moment after it
+// has answered the driver: read until two reads 30 ms apart agree.
+Shot Capture(int x, int y, int w, int h) {
+  Shot last = CaptureOnce(x, y, w, h);
+  for (int i = 0; i < 20; ++i) {
+    Sleep(30);
+    Shot next = CaptureOnce(x, y, w, h);
+    if (next.px == last.px) return next;
+    last = next;
+  }
+  return last;
 }
 
 DWORD Rgb(const std::string& r, const std::string& g, const std::string& b) {
@@ -630,7 +643,7 @@ void Run(const Args& a) {
       HWND w = MainWindow();
       if (!w || !IsWindowVisible(w)) return false;
       if (window < 0) window = Elapsed(start);
-      Shot s = Capture(30, 1, 1, 29);
+      Shot s = CaptureOnce(30, 1, 1, 29);
       int blue = 0;
       for (DWORD v : s.px) blue += v == 0x6464FF;
       return blue >= 8;

@@ -2,8 +2,8 @@
 # prefix and ends with everything in it stopped by the runner. Coordinates are client
 # pixels of the main window; the board is x 0..600, y 0..599, grid size 30 at start.
 
-scenarios=(start add drag_snap drag_real area_drag melee panels grid picture clipboard hostile
-  close ring distances measure)
+scenarios=(start add drag_snap drag_real area_drag melee panels no_selection grid picture clipboard
+  hostile close ring distances measure perpendiculars)
 
 # Expected grid line positions for a grid size: 0, g, 2g, ... below 600 (the column and
 # row 600 never reach the window), and 599, the right and bottom edge of the frame.
@@ -199,6 +199,25 @@ sc_panels() {
   check "area panel hidden" "0" "$(d visible area)"
 }
 
+# Panel commands after a click on empty board: the panel stays visible but nothing is
+# selected, so its commands must leave the board alone.
+sc_no_selection() {
+  start_program || return
+  d button board 1011 \; button board 1012 >/dev/null
+  d click 15 15 \; click 400 400 >/dev/null
+  check "marker panel still visible" "1" "$(d visible marker)"
+  d settext marker 1004 Q \; combo-select marker 1008 2 \; button marker 1009 >/dev/null
+  check "name, colour, melee: nothing changes" "A:1,1:r rb:-14,-14:2" "$(d button board 1012 \; gettext board 1007 | sed 's/ rb:-14,-14:2$//')"
+  d button marker 1006 >/dev/null
+  check "delete: nothing changes" "A:1,1:r rb:-14,-14:2 rb:-14,-14:2" "$(code)"
+  check_num "disc still there" "$(red_in 1 1 31 31)" -ge 300
+  d click 46 46 \; click 400 400 >/dev/null
+  check "area panel still visible" "1" "$(d visible area)"
+  d combo-select area 1008 4 \; button area 1006 >/dev/null
+  check "radius, delete: nothing changes" "A:1,1:r rb:-14,-14:2 rb:-14,-14:2" "$(code)"
+  check "still running" "1" "$(d exists)"
+}
+
 # The four grid sizes: grid lines, disc sizes; the code is not rewritten.
 sc_grid() {
   start_program || return
@@ -263,6 +282,9 @@ sc_clipboard() {
     check "code field keeps its text after a load" "" "$(code)"
     check_num "disc rebuilt at (91,31)" "$(red_in 91 31 121 61)" -ge 300
     check_num "area rebuilt (centre mark)" "$(black_in 43 43 50 50)" -ge 8
+    d button board 1006 >/dev/null
+    check "copying the empty code field" "" \
+      "$(DISPLAY=$display timeout 10 xclip -o -selection clipboard 2>/dev/null)"
     d button board 1011 >/dev/null
     check "code after a change in the second copy" "あ:91,31:r B:1,1:r rb:-14,-14:2" "$(code)"
     keep_shot clipboard_second
@@ -392,4 +414,21 @@ sc_measure() {
   check "no snap square with snapping off" "0" "$(d count 0 0 600 600 255 0 0)"
   check_num "measuring line without snapping" "$(black_in 100 50 120 70)" -ge 1
   d rup 200 100 >/dev/null
+}
+
+# Perpendicular distances of the other pieces to the measuring line (menu 40021).
+sc_perpendiculars() {
+  start_program || return
+  d button board 1011 \; button board 1011 \; menu 40004 >/dev/null
+  d drag 15 15 100 100 \; drag 15 15 250 40 >/dev/null   # A centre (100,100), B (250,40)
+  check "two markers, snapping off" "A:85,85:r B:235,25:r" "$(code)"
+  d click 100 100 \; rdown 400 100 >/dev/null
+  check_num "measuring line along y = 100" "$(black_in 300 99 390 102)" -ge 60
+  check_num "perpendicular from B down to the line" "$(black_in 249 77 252 89)" -ge 10
+  check_num "its label 2m at (240,60)" "$(black_in 240 60 260 76)" -ge 5
+  keep_shot perpendiculars
+  d rup 400 100 \; menu 40021 \; rdown 400 100 >/dev/null
+  check "no perpendicular with 40021 off" "0" "$(black_in 249 77 252 89)"
+  check_num "measuring line still drawn" "$(black_in 300 99 390 102)" -ge 60
+  d rup 400 100 >/dev/null
 }
