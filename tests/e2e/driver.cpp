@@ -205,10 +205,11 @@ std::vector<HWND> TopDialogs(DWORD pid) {
 }
 
 HWND WaitDialog(long ms) {
-  DWORD pid = ProcessOf(NeedMain());
   HWND dlg = nullptr;
   WaitFor(ms, [&] {
-    auto found = TopDialogs(pid);
+    HWND main = MainWindow();  // exists from the start of its creation, shown or not
+    if (!main) return false;
+    auto found = TopDialogs(ProcessOf(main));
     if (found.empty()) return false;
     dlg = found.front();
     return true;
@@ -546,6 +547,8 @@ void Run(const Args& a) {
     Line(title);
   } else if (c == "close") {  // the title bar's close button
     PostMessageW(NeedMain(), WM_CLOSE, 0, 0);
+  } else if (c == "sysclose") {  // the system menu's close item (also Alt+F4)
+    PostMessageW(NeedMain(), WM_SYSCOMMAND, SC_CLOSE, 0);
   } else if (c == "clipboard") {  // the clipboard's text as this process sees it
     std::wstring text;
     bool ok = WaitFor(3000, [] { return OpenClipboard(nullptr) != 0; });

@@ -53,14 +53,17 @@ new_prefix() {  # NAME: a fresh copy of the template as the current prefix
   "$root/scripts/wine-prefix" --copy "$pfx" >/dev/null
 }
 
-# Starts dozero.exe in the current prefix, working directory = the exe's directory.
-start_program() {
+# Starts dozero.exe (or the program given) in the current prefix, working directory = the
+# program's directory, and waits for its window unless told "nowait".
+start_program() {  # [EXE [nowait]]
+  local program=${1:-$exe}
   prog_log=$e2e_dir/logs/$scenario_id.program.log
-  (cd "$(dirname "$exe")" &&
+  (cd "$(dirname "$program")" &&
     exec env -u LC_ALL -u LANGUAGE WINEPREFIX="$pfx" DISPLAY="$display" LANG="$lang" \
       WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-      timeout -k 5 300 "$wine64" "./$(basename "$exe")" >"$prog_log" 2>&1 </dev/null) &
+      timeout -k 5 300 "$wine64" "./$(basename "$program")" >"$prog_log" 2>&1 </dev/null) &
   prog_pid=$!
+  [ "${2:-}" = nowait ] && return 0
   local out
   out=$(d wait-window 30000)
   [ "$out" = ok ] || { fail "the program's window did not appear"; return 1; }

@@ -3,7 +3,7 @@
 # pixels of the main window; the board is x 0..600, y 0..599, grid size 30 at start.
 
 scenarios=(start add drag_snap drag_real area_drag melee panels no_selection grid picture clipboard
-  hostile close ring distances measure perpendiculars)
+  hostile close ring distances measure perpendiculars missing_pictures)
 
 # Expected grid line positions for a grid size: 0, g, 2g, ... below 600 (the column and
 # row 600 never reach the window), and 599, the right and bottom edge of the frame.
@@ -55,6 +55,7 @@ sc_start() {
   check "vertical grid lines" "$(grid_lines 30)" "$(d vlines 1 599 100 100 255)"
   check "horizontal grid lines" "$(grid_lines 30)" "$(d hlines 1 599 100 100 255)"
   check "empty cell is white" "255,255,255" "$(d pixel 15 15)"
+  check "no message at start" "1" "$(d no-dialog)"
   keep_shot start
 }
 
@@ -341,6 +342,10 @@ sc_close() {
   check "still running after No" "1" "$(d exists)"
   check "board kept after No" "A:1,1:r" "$(code)"
   check_num "disc kept after No" "$(red_in 1 1 31 31)" -ge 300
+  d sysclose >/dev/null
+  check "confirmation from the system menu" "終了確認|終了してもよろしいですか？" "$(d dialog)"
+  d answer no >/dev/null
+  check "still running after the second No" "1" "$(d exists)"
   d close >/dev/null
   d answer yes >/dev/null
   check "window gone after Yes" "ok" "$(d wait-gone)"
@@ -431,4 +436,27 @@ sc_perpendiculars() {
   check "no perpendicular with 40021 off" "0" "$(black_in 249 77 252 89)"
   check_num "measuring line still drawn" "$(black_in 300 99 390 102)" -ge 60
   d rup 400 100 >/dev/null
+}
+
+# Started where neither area.bmp nor shadow.bmp lies: one message for the shadow at start,
+# one for each area added; the program goes on.
+sc_missing_pictures() {
+  local dir=$e2e_dir/nopics
+  mkdir -p "$dir"
+  cp "$exe" "$dir/dozero.exe"
+  rm -f "$dir"/*.bmp
+  start_program "$dir/dozero.exe" nowait
+  check "message for the shadow" "|shadow.bmpの読み込みに失敗しました" "$(d dialog 30000)"
+  keep_shot missing_shadow
+  d answer ok >/dev/null
+  check "window after the message" "ok" "$(d wait-window 20000)"
+  d button board 1011 >/dev/null
+  check "a marker without the shadow picture" "A:1,1:r" "$(code)"
+  d drag 15 15 95 40 >/dev/null
+  check "dragged without the shadow picture" "A:91,31:r" "$(code)"
+  d button-post board 1012 >/dev/null
+  check "message for the area" "|area.bmpの読み込みに失敗しました" "$(d dialog)"
+  d answer ok >/dev/null
+  check "still running" "ok" "$(d sync)"
+  check_match "code after the failed area" '^A:91,31:r' "$(d button board 1011 \; gettext board 1007)"
 }
