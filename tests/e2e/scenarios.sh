@@ -56,7 +56,7 @@ sc_start() {
   check "horizontal grid lines" "$(grid_lines 30)" "$(d hlines 1 599 100 100 255)"
   check "empty cell is white" "255,255,255" "$(d pixel 15 15)"
   check "no message at start" "1" "$(d no-dialog)"
-  keep_shot start
+  screenshot "$e2e_dir/shots/start-$lang_tag.png"
 }
 
 # Adding markers and an area: red discs in the top-left cell, the code field.
