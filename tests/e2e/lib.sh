@@ -49,7 +49,7 @@ wine_env() {
 }
 
 new_prefix() {  # NAME: a fresh copy of the template as the current prefix
-  pfx=$e2e_dir/prefixes/$1
+  pfx=$e2e_dir/prefixes/$$-$1
   "$root/scripts/wine-prefix" --copy "$pfx" >/dev/null
 }
 
@@ -131,7 +131,7 @@ screenshot() {  # FILE.png: the whole virtual screen
 
 # Failures are counted in a file: checks also fail inside command substitutions (the driver
 # runs in one), whose variables do not reach the runner.
-failure_file() { echo "$e2e_dir/logs/$scenario_id.failures"; }
+failure_file() { echo "$e2e_dir/logs/$scenario_id.$$.failures"; }
 
 scenario_failure_count() {
   if [ -f "$(failure_file)" ]; then wc -l <"$(failure_file)"; else echo 0; fi

@@ -459,10 +459,10 @@ sc_perpendiculars() {
 # Started where neither area.bmp nor shadow.bmp lies: one message for the shadow at start,
 # one for each area added; the program goes on.
 sc_missing_pictures() {
-  local dir=$e2e_dir/nopics
+  local dir=$e2e_dir/nopics-$$
+  rm -rf "$dir"
   mkdir -p "$dir"
   cp "$exe" "$dir/dozero.exe"
-  rm -f "$dir"/*.bmp
   start_program "$dir/dozero.exe" nowait
   check "message for the shadow" "|shadow.bmpの読み込みに失敗しました" "$(d dialog 30000)"
   keep_shot missing_shadow
