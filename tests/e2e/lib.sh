@@ -103,7 +103,9 @@ stop_prefix() {
 # d COMMAND ARGS [";" COMMAND ARGS]...: runs the driver in the current prefix, prints its
 # answer. A failing driver records a failure of the scenario.
 d() {
-  local tag out err rc
+  local tag out err rc hung=$e2e_dir/logs/$scenario_id.$$.hung
+  # Once the program stopped answering, the rest of the scenario is skipped quickly.
+  [ -f "$hung" ] && return 1
   tag=$e2e_dir/logs/driver.$BASHPID.$(date +%s%N)
   out=$tag.out
   err=$tag.err
@@ -113,6 +115,10 @@ d() {
   cat "$out"
   if [ $rc -ne 0 ]; then
     fail "driver '$*' failed ($rc): $(tr '\n' ' ' <"$err" | cut -c1-300)"
+    if [ $rc -ge 3 ] || grep -q 'not answered in time' "$err"; then
+      fail "the program does not answer any more: rest of the scenario skipped"
+      touch "$hung"
+    fi
   fi
   rm -f "$out" "$err"
   return $rc

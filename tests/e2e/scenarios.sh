@@ -3,7 +3,7 @@
 # pixels of the main window; the board is x 0..600, y 0..599, grid size 30 at start.
 
 scenarios=(start add drag_snap drag_real area_drag melee panels no_selection grid picture clipboard
-  hostile close ring distances measure perpendiculars missing_pictures)
+  hostile full_board close ring distances measure perpendiculars missing_pictures)
 
 # Expected grid line positions for a grid size: 0, g, 2g, ... below 600 (the column and
 # row 600 never reach the window), and 599, the right and bottom edge of the frame.
@@ -152,9 +152,11 @@ sc_melee() {
   check "dropped inside the area" "A:61,61:r rb:-14,-14:2" "$(code)"
   check "melee box shown" "1" "$(d visible marker 1009)"
   check "melee box caption" "乱戦参加" "$(d gettext marker 1009)"
+  check_num "outside the melee the disc lies over the area" "$(red_in 61 61 91 91)" -ge 300
   d button marker 1009 >/dev/null
   check "melee box checked" "1" "$(d checked marker 1009)"
   check "melee mark in the code" "A:61,61:r; rb:-14,-14:2" "$(code)"
+  check_num "in the melee the disc lies under the area" "$(red_in 61 61 91 91)" -lt 100
   keep_shot melee
   d drag 75 75 300 300 >/dev/null
   check "dropped outside: melee cleared" "A:301,301:r rb:-14,-14:2" "$(code)"
@@ -347,6 +349,26 @@ sc_hostile() {
   check_num "30 character tokens: at most 26 on the board" "$chars" -le 26
   check "still answering" "ok" "$(d sync)"
   keep_shot hostile
+}
+
+# The longest code a full board can have (26 characters with 3-byte names and 11-character
+# numbers, 5 areas) goes through load, rewrite and copy whole.
+sc_full_board() {
+  start_program || return
+  local full="AAA:1,1:r" i name big=-2147483648
+  for i in $(seq 1 25); do
+    name=$(printf "\\x$(printf %x $((65 + i)))")
+    full+=" $name$name$name:$big,$big:g;"
+  done
+  for i in $(seq 5); do full+=" rb:$big,$big:2"; done
+  d settext board 1010 "$(hex "$full")" \; button board 1009 \; click 15 15 >/dev/null
+  check "code of the full board, written back" "$full" "$(code)"
+  check_num "its length" "${#full}" -le 1023
+  d button board 1006 >/dev/null
+  check "copied whole (xclip)" "$full" \
+    "$(DISPLAY=$display timeout 10 xclip -o -selection clipboard 2>/dev/null)"
+  d button board 1011 \; button board 1012 >/dev/null
+  check "no 27th character, no 6th area" "$full" "$(code)"
 }
 
 # The close confirmation: No keeps everything, Yes ends the program with exit code 0.
