@@ -98,7 +98,13 @@ sc_drag_snap() {
   d menu 40004 >/dev/null
   d click 100 100 >/dev/null
   check "a click with snapping on moves the disc into the cell" "A:91,91:r" "$(code)"
+  d ldown 106 106 \; move 300 300 1 >/dev/null
+  check "during a drag the shadow marks the start cell" "0" "$(d count 98 98 114 114 255 255 255)"
+  check "no red left in the start cell" "0" "$(red_in 91 91 121 121)"
   keep_shot drag_snap
+  d lup 300 300 >/dev/null
+  check "after the drop the start cell is empty" "256" "$(d count 98 98 114 114 255 255 255)"
+  check "dropped" "A:301,301:r" "$(code)"
 }
 
 # A real pointer drag through the X server (xdotool).
@@ -229,6 +235,8 @@ sc_no_selection() {
 sc_grid() {
   start_program || return
   d button board 1011 >/dev/null
+  d button board 1012 >/dev/null
+  check_num "area centre mark at (46,46) with grid 30" "$(black_in 43 43 50 50)" -ge 8
   local i g sizes=(20 25 30 40)
   for i in 0 1 2 3; do
     g=${sizes[$i]}
@@ -237,9 +245,12 @@ sc_grid() {
     check "grid $g: vertical lines" "$(grid_lines "$g")" "$(d vlines 1 599 100 100 255)"
     check "grid $g: horizontal lines" "$(grid_lines "$g")" "$(d hlines 1 599 100 100 255)"
     check "grid $g: disc box" "1,1,$((g - 1)),$((g - 1))" "$(d bbox 0 0 100 100 255 1 1)"
+    # The area keeps its top-left (-14,-14) and grows to 4 cells: centre at -14 + 2g.
+    check_num "grid $g: area centre mark at $((2 * g - 14))" \
+      "$(black_in $((2 * g - 17)) $((2 * g - 17)) $((2 * g - 10)) $((2 * g - 10)))" -ge 8
     [ "$g" = 25 ] && keep_shot grid25
   done
-  check "code unchanged by the grid size" "A:1,1:r" "$(code)"
+  check "code unchanged by the grid size" "A:1,1:r rb:-14,-14:2" "$(code)"
 }
 
 # A background picture chosen from another folder, and a file that is not a bitmap.
