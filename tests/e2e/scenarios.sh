@@ -449,6 +449,12 @@ sc_distances() {
   d lup 300 300 >/dev/null
   check "no movement line after the drop" "0" "$(black_in 60 60 80 80)"
   check "code after the drop" "A:91,31:r B:301,301:r" "$(code)"
+  # Layer order: the pieces lie over the distance lines, except while a character is
+  # dragged. The line from B ends at A's centre, crossing A's disc.
+  check "not dragging: A's disc covers the line" "0" "$(black_in 110 53 115 57)"
+  d ldown 316 316 \; move 320 320 1 >/dev/null
+  check_num "dragging: the line lies over A's disc" "$(black_in 110 53 115 57)" -ge 3
+  d lup 320 320 >/dev/null
 }
 
 # The measuring line with its snap square while the right button is held.
