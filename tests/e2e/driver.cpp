@@ -12,6 +12,7 @@
 // the driver with exit code 2; a watchdog ends it with 3 after DRIVER_TIMEOUT seconds.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -243,8 +244,11 @@ struct Shot {
   }
 };
 
+// Pixels of the main window's client area, or of the whole screen when `screen` is set.
+bool captureScreen = false;
+
 Shot CaptureOnce(int x, int y, int w, int h) {
-  HWND main = NeedMain();
+  HWND main = captureScreen ? nullptr : NeedMain();
   Shot shot;
   shot.x = x;
   shot.y = y;
@@ -405,6 +409,28 @@ void Run(const Args& a) {
     std::wstring all;
     for (size_t i = 0; i < texts.size(); ++i) all += (i ? L"|" : L"") + texts[i];
     Line(Utf8(all));
+  } else if (c == "popup-menu") {
+    // LEVEL [ms]: screen rectangle of the open pop-up menu of that level (0: the first,
+    // 1: its sub-menu), found as the LEVEL-th visible menu window from the left.
+    if (a.size() != 2 && a.size() != 3) Fail("usage: popup-menu LEVEL [MS]");
+    DWORD pid = ProcessOf(NeedMain());
+    size_t level = static_cast<size_t>(Num(a[1]));
+    std::vector<RECT> rects;
+    WaitFor(a.size() > 2 ? Num(a[2]) : 5000, [&] {
+      rects.clear();
+      for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w;
+           w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+        RECT r{};
+        if (IsWindowVisible(w) && ProcessOf(w) == pid && GetWindowRect(w, &r)) rects.push_back(r);
+      }
+      return rects.size() > level;
+    });
+    if (rects.size() <= level) Fail("no pop-up menu of level " + a[1] + " open");
+    std::sort(rects.begin(), rects.end(),
+              [](const RECT& l, const RECT& r) { return l.left < r.left; });
+    const RECT& r = rects[level];
+    Line(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+         " " + std::to_string(r.bottom));
   } else if (c == "acp") {
     Line(std::to_string(GetACP()));
   } else if (c == "sleep") {
@@ -565,6 +591,11 @@ void Run(const Args& a) {
     Need(a, 2, "pixel X Y");
     Shot s = Capture(static_cast<int>(Num(a[1])), static_cast<int>(Num(a[2])), 1, 1);
     Line(RgbText(s.px[0]));
+  } else if (c == "screen") {  // COMMAND...: a pixel command on screen coordinates
+    if (a.size() < 2) Fail("usage: screen COMMAND ARGS");
+    captureScreen = true;
+    Run(Args(a.begin() + 1, a.end()));
+    captureScreen = false;
   } else if (c == "count" || c == "bbox") {  // X1 Y1 X2 Y2 R G B [TOL], X2 Y2 exclusive
     if (a.size() != 8 && a.size() != 9) Fail("usage: " + c + " X1 Y1 X2 Y2 R G B [TOL]");
     int x1 = static_cast<int>(Num(a[1])), y1 = static_cast<int>(Num(a[2]));

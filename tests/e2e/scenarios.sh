@@ -3,7 +3,7 @@
 # pixels of the main window; the board is x 0..600, y 0..599, grid size 30 at start.
 
 scenarios=(start add drag_snap drag_real area_drag melee panels no_selection grid picture clipboard
-  hostile full_board close ring distances measure perpendiculars missing_pictures)
+  hostile full_board close ring distances measure perpendiculars missing_pictures menu)
 
 # Expected grid line positions for a grid size: 0, g, 2g, ... below 600 (the column and
 # row 600 never reach the window), and 599, the right and bottom edge of the frame.
@@ -516,4 +516,70 @@ sc_missing_pictures() {
   d answer ok >/dev/null
   check "still running" "ok" "$(d sync)"
   check_match "code after the failed area" '^A:91,31:r' "$(d button board 1011 \; gettext board 1007)"
+}
+
+# The settings menu worked with the real pointer (xdotool). Its check marks cannot be read
+# from another process, so they are read from the menu's pixels: a dark check glyph in the
+# left margin of an item.
+xdo() { DISPLAY=$display timeout 20 xdotool "$@" || fail "xdotool $*"; }
+
+# Opens "設定" and, with LEVEL 1, its sub-menu "距離丸め"; prints the check marks of that
+# pop-up's N items as "1 0 ...", and leaves the pop-ups open; menu_item_y gives an item's y.
+menu_rect=()
+open_settings() {  # LEVEL
+  local ox oy
+  read -r ox oy < <(d origin)
+  xdo mousemove $((ox + 20)) $((oy - 10)) sleep 0.2 click 1 sleep 0.3
+  read -r -a menu_rect < <(d popup-menu 0)
+  if [ "$1" = 1 ] && [ ${#menu_rect[@]} = 4 ]; then
+    xdo mousemove $((menu_rect[0] + 60)) "$(menu_item_y 3 4)" sleep 0.2 click 1 sleep 0.4
+    read -r -a menu_rect < <(d popup-menu 1)
+  fi
+}
+menu_item_y() {  # INDEX COUNT: the middle of that item of the open pop-up
+  local h=$(((menu_rect[3] - menu_rect[1] - 6) / $2))
+  echo $((menu_rect[1] + 3 + $1 * h + h / 2))
+}
+menu_checks() {  # COUNT
+  local i h y out="" n
+  [ ${#menu_rect[@]} = 4 ] || return
+  h=$(((menu_rect[3] - menu_rect[1] - 6) / $1))
+  for ((i = 0; i < $1; i++)); do
+    y=$((menu_rect[1] + 3 + i * h))
+    n=$(d screen count $((menu_rect[0] + 2)) "$y" $((menu_rect[0] + 18)) $((y + h)) 0 0 0 60)
+    out+="${out:+ }$([ "${n:-0}" -ge 6 ] && echo 1 || echo 0)"
+  done
+  echo "$out"
+}
+close_menus() { xdo key Escape sleep 0.1 key Escape sleep 0.1 key Escape sleep 0.2; }
+click_menu_item() {  # INDEX COUNT
+  xdo mousemove $((menu_rect[0] + 60)) "$(menu_item_y "$1" "$2")" sleep 0.2 click 1 sleep 0.3
+}
+
+sc_menu() {
+  start_program || return
+  open_settings 0
+  check "start: snap, marker and line distances checked" "1 1 1 0" "$(menu_checks 4)"
+  keep_shot menu
+  close_menus
+  open_settings 1
+  check "start: rounding half up" "1 0 0" "$(menu_checks 3)"
+  click_menu_item 1 3
+  check "menu closed after a choice" "1" "$(d no-dialog)"
+  open_settings 1
+  check "round down chosen" "0 1 0" "$(menu_checks 3)"
+  click_menu_item 2 3
+  open_settings 1
+  check "round up chosen" "0 0 1" "$(menu_checks 3)"
+  click_menu_item 2 3
+  open_settings 1
+  check "round up chosen twice stays" "0 0 1" "$(menu_checks 3)"
+  close_menus
+  open_settings 0
+  click_menu_item 0 4
+  open_settings 0
+  check "snapping unchecked by the pointer" "0 1 1 0" "$(menu_checks 4)"
+  close_menus
+  d button board 1011 \; drag 15 15 100 100 >/dev/null
+  check "and the drop is not snapped" "A:85,85:r" "$(code)"
 }
