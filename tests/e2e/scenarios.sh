@@ -132,6 +132,18 @@ sc_drag_real() {
   DISPLAY=$display timeout 20 xdotool mouseup 3 sleep 0.2 || fail "xdotool failed"
   d sync >/dev/null
   check "snap square gone after the release" "0" "$(d count 0 0 600 600 255 0 0)"
+  # Real typing into the name box: it takes only what fits into its width.
+  local r x y name
+  r=$(d rect marker 1004)
+  x=${r%%,*}
+  y=${r#*,}
+  y=${y%%,*}
+  DISPLAY=$display timeout 20 xdotool mousemove $((ox + x + 5)) $((oy + y + 5)) sleep 0.2 \
+    click 1 sleep 0.2 key ctrl+a sleep 0.1 type --delay 50 "XYZW" || fail "xdotool failed"
+  sleep 0.3
+  name=$(d gettext marker 1004)
+  check_match "typed name: what fits of XYZW" '^X(Y(Z)?)?$' "$name"
+  check "the code follows every keystroke" "$name:91,31:r" "$(code)"
 }
 
 # Areas: dragged by their centre, dropped on half cells; a click without movement keeps them.
