@@ -18,7 +18,7 @@ def disc(size, inside, outline=None):
         for x in range(size):
             d2 = (x + 0.5 - r) ** 2 + (y + 0.5 - r) ** 2
             if d2 <= (r - 0.5) ** 2:
-                if outline and d2 >= (r - 2.5) ** 2:
+                if outline and d2 >= (r - size / 24.0) ** 2:
                     row.append(outline)
                 else:
                     row.append(inside(x, y))
@@ -91,7 +91,7 @@ def write_ico(path, sizes):
 def main():
     # A melee area: a reddish disc with a darker rim; drawn at opacity 100 over the board.
     write_bmp(os.path.join(HERE, "area.bmp"),
-              disc(64, lambda x, y: (255, 96, 96), outline=(200, 40, 40)))
+              disc(240, lambda x, y: (255, 96, 96), outline=(200, 40, 40)))
     # The shadow of a dragged character: a grey disc, drawn at opacity 150.
     write_bmp(os.path.join(HERE, "shadow.bmp"), disc(40, lambda x, y: (96, 96, 96)))
     write_ico(os.path.join(HERE, "dozero.ico"), [16, 32, 48])
