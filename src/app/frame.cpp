@@ -33,13 +33,13 @@ void ComposeFrame() {
   if (dragging) DrawPieces(frame);
 
   const bool markerDistances = IsSettingOn(IDM_MARKER_DISTANCES);
-  if (selectedCharacter >= 0 && selectedCharacter < kCharacterCount) {
+  if (const Character* selected = SelectedCharacterPiece()) {
     if (measuring) {
       DrawMeasureLine(frame);  // in place of the marker distances
     } else if (markerDistances) {
       DrawMarkerDistances(frame);
     }
-    if (!characters[selectedCharacter].IsMelee()) DrawMoveDistance(frame);
+    if (!selected->IsMelee()) DrawMoveDistance(frame);
   }
 
   if (!dragging) DrawPieces(frame);

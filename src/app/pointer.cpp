@@ -22,12 +22,6 @@ std::int32_t PointerY(std::uint32_t lParam) {
   return static_cast<std::int32_t>((lParam >> 16) & 0xFFFFu);
 }
 
-// One pixel right of and below the grid corner of the cell that holds (x, y).
-Point SnapToCell(std::int32_t x, std::int32_t y) {
-  const std::int32_t g = gridSize;
-  return Point{g * (x / g) + 1, g * (y / g) + 1};
-}
-
 // The top-left that puts the piece's centre under (x, y).
 Point CentreUnder(const Marker& piece, std::int32_t x, std::int32_t y) {
   return Point{Sub32(x, piece.GetWidth() / 2), Sub32(y, piece.GetHeight() / 2)};

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "board/int32.h"
+
 namespace dz {
 
 Character characters[kCharacterCount];
@@ -64,6 +66,11 @@ Character* SelectedCharacterPiece() {
 Area* SelectedAreaPiece() {
   if (selectedArea < 0 || selectedArea >= kAreaCount) return nullptr;
   return &areas[selectedArea];
+}
+
+Point SnapToCell(std::int32_t x, std::int32_t y) {
+  return Point{Add32(Mul32(Div32(x, gridSize), gridSize), 1),
+               Add32(Mul32(Div32(y, gridSize), gridSize), 1)};
 }
 
 std::int32_t FindFreeCharacter() {

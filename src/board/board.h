@@ -50,6 +50,10 @@ std::int32_t ColorIndexOf(COLORREF color);
 Character* SelectedCharacterPiece();
 Area* SelectedAreaPiece();
 
+// A character's top-left when snapped to the cell that holds (x, y): one pixel right of
+// and below the cell's grid corner.
+Point SnapToCell(std::int32_t x, std::int32_t y);
+
 // The first free slot, or −1 when the pool is full.
 std::int32_t FindFreeCharacter();
 std::int32_t FindFreeArea();

@@ -13,7 +13,6 @@ namespace dz {
 
 namespace {
 
-constexpr Pen kLinePen{PenStyle::Solid, 1, kBlack};
 // How far a label sits up and left of the middle of its line.
 constexpr std::int32_t kLabelShift = 10;
 
@@ -87,9 +86,14 @@ void DrawDistanceLabel(Canvas& surface, std::int32_t x, std::int32_t y, std::int
   surface.TextAt(x, y, text);
 }
 
+void DrawLabelAtMiddle(Canvas& surface, Point a, Point b, std::int32_t n) {
+  DrawDistanceLabel(surface, Sub32(Div32(Add32(a.x, b.x), 2), kLabelShift),
+                    Sub32(Div32(Add32(a.y, b.y), 2), kLabelShift), n);
+}
+
 void DrawMarkerDistances(Canvas& surface) {
   if (!HasSelectedCharacter()) return;
-  surface.PushPen(kLinePen);
+  surface.PushPen(kDistancePen);
   const Point o = DistanceOrigin();
   for (int i = 0; i < kCharacterCount; ++i) {
     const Character& other = characters[i];
@@ -110,9 +114,7 @@ void DrawMarkerDistances(Canvas& surface) {
     const Point a = area.GetCenter();
     surface.MoveTo(o.x, o.y);
     surface.LineTo(a.x, a.y);
-    const std::int32_t n = RoundDistance(MetresBetween(o, a));
-    DrawDistanceLabel(surface, Sub32(Div32(Add32(a.x, o.x), 2), kLabelShift),
-                      Sub32(Div32(Add32(a.y, o.y), 2), kLabelShift), n);
+    DrawLabelAtMiddle(surface, a, o, RoundDistance(MetresBetween(o, a)));
   }
   surface.PopPen();
 }
@@ -124,12 +126,10 @@ void DrawMoveDistance(Canvas& surface) {
   const Point s = shadow.GetCenter();
   const double m = MetresBetween(c, s);
   if (m == 0.0) return;  // any move that is not zero is shown, even one that reads 0m
-  surface.PushPen(kLinePen);
+  surface.PushPen(kDistancePen);
   surface.MoveTo(c.x, c.y);
   surface.LineTo(s.x, s.y);
-  const std::int32_t n = RoundDistance(m);
-  DrawDistanceLabel(surface, Sub32(Div32(Add32(s.x, c.x), 2), kLabelShift),
-                    Sub32(Div32(Add32(s.y, c.y), 2), kLabelShift), n);
+  DrawLabelAtMiddle(surface, s, c, RoundDistance(m));
   surface.PopPen();
 }
 

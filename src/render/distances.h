@@ -33,8 +33,12 @@ std::int32_t RoundDistance(double metres, const RoundingMarks& marks);
 // A double converted to a 32-bit integer by truncation toward zero, saturating at the ends
 // of the range; NaN gives 0.
 std::int32_t TruncateToInt32(double v);
+// The pen of every distance line: solid, 1 pixel, black.
+constexpr Pen kDistancePen{PenStyle::Solid, 1, kBlack};
 // "%dm" with its top-left corner at (x, y).
 void DrawDistanceLabel(Canvas& surface, std::int32_t x, std::int32_t y, std::int32_t n);
+// "%dm" at the middle of the line from a to b, shifted 10 pixels left and up.
+void DrawLabelAtMiddle(Canvas& surface, Point a, Point b, std::int32_t n);
 void DrawMarkerDistances(Canvas& surface);
 void DrawMoveDistance(Canvas& surface);
 

@@ -15,10 +15,8 @@ namespace dz {
 
 namespace {
 
-constexpr Pen kLinePen{PenStyle::Solid, 1, kBlack};
 constexpr Pen kSnapPen{PenStyle::Solid, 2, MakeColor(255, 0, 0)};
 constexpr Brush kHollowBrush{BrushKind::Hollow, 0};
-constexpr std::int32_t kLabelShift = 10;
 
 // |n| without overflow: the most negative value answers the largest positive one.
 std::int32_t Magnitude(std::int32_t n) {
@@ -29,11 +27,6 @@ std::int32_t Magnitude(std::int32_t n) {
 
 bool Between(std::int32_t v, std::int32_t a, std::int32_t b) {
   return std::min(a, b) <= v && v <= std::max(a, b);
-}
-
-void LabelAtMiddle(Canvas& surface, Point a, Point b, std::int32_t n) {
-  DrawDistanceLabel(surface, Sub32(Div32(Add32(a.x, b.x), 2), kLabelShift),
-                    Sub32(Div32(Add32(a.y, b.y), 2), kLabelShift), n);
 }
 
 // The line through o and p, in the terms the feet are computed in. Every step is one
@@ -71,7 +64,7 @@ class Perpendiculars {
     surface.MoveTo(q.x, q.y);
     surface.LineTo(f.x, f.y);
     const std::int32_t n = isCharacter ? RoundDistance(t, marks) : TruncateToInt32(t);
-    LabelAtMiddle(surface, f, q, Magnitude(n));
+    DrawLabelAtMiddle(surface, f, q, Magnitude(n));
   }
 
  private:
@@ -88,17 +81,16 @@ class Perpendiculars {
 
 void DrawMeasureLine(Canvas& surface) {
   if (!HasSelectedCharacter()) return;
-  surface.PushPen(kLinePen);
+  surface.PushPen(kDistancePen);
   const Point pointer = ports.cursor->Position();  // where the pointer is now
   const Point o = DistanceOrigin();
 
   Point p = pointer;
   if (IsSettingOn(IDM_SNAP)) {
     // The centre of a character that snapping would place in the pointer's cell.
-    const std::int32_t g = gridSize;
-    const std::int32_t h = g / 2;
-    p.x = Add32(Add32(Mul32(Div32(pointer.x, g), g), h), 1);
-    p.y = Add32(Add32(Mul32(Div32(pointer.y, g), g), h), 1);
+    const std::int32_t h = gridSize / 2;
+    const Point corner = SnapToCell(pointer.x, pointer.y);
+    p = Point{Add32(corner.x, h), Add32(corner.y, h)};
     surface.PushBrush(kHollowBrush);
     surface.PushPen(kSnapPen);
     surface.Rectangle(Add32(Sub32(p.x, h), 1), Add32(Sub32(p.y, h), 1), Sub32(Add32(p.x, h), 1),
@@ -111,7 +103,7 @@ void DrawMeasureLine(Canvas& surface) {
   surface.LineTo(p.x, p.y);
   const RoundingMarks marks = ReadRoundingMarks();
   const double d = RoundedLength(MetresBetween(o, p), marks);
-  LabelAtMiddle(surface, p, o, TruncateToInt32(d));
+  DrawLabelAtMiddle(surface, p, o, TruncateToInt32(d));
 
   // A rounded length of 0 has no direction to measure across: no perpendiculars.
   if (IsSettingOn(IDM_LINE_DISTANCES) && d != 0.0 && !std::isnan(d)) {
