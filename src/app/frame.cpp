@@ -16,11 +16,11 @@ namespace {
 
 // The block copied from the layer: 600 wide, so the back buffer's column x = 600 keeps
 // whatever was last drawn there.
-constexpr std::int32_t kLayerCopyWidth = 600;
-constexpr std::int32_t kLayerCopyHeight = 600;
+constexpr std::int32_t kLayerCopyWidth = kBoardSize;
+constexpr std::int32_t kLayerCopyHeight = kBoardSize;
 // The block copied to the window.
-constexpr std::int32_t kWindowCopyWidth = 800;
-constexpr std::int32_t kWindowCopyHeight = 620;
+constexpr std::int32_t kWindowCopyWidth = kClientWidth;
+constexpr std::int32_t kWindowCopyHeight = kClientHeight;
 
 }  // namespace
 

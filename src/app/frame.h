@@ -1,7 +1,7 @@
 // One frame of the board, composed off-screen.
 #pragma once
 
-#include "render/canvas.h"
+#include "base/canvas.h"
 
 namespace dz {
 

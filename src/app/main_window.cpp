@@ -25,7 +25,11 @@ void FinishStartUp() {
 }
 
 bool ConfirmClose() {
-  return ports.messages->AskYesNo("終了してもよろしいですか？", "終了確認");
+  // "終了してもよろしいですか？" and "終了確認", as code page 932 bytes in every build.
+  return ports.messages->AskYesNo(
+      "\x8fI\x97\xb9\x82\xb5\x82\xc4\x82\xe0\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82"
+      "\xb7\x82\xa9\x81H",
+      "\x8fI\x97\xb9\x8am\x94\x46");
 }
 
 }  // namespace dz

@@ -5,22 +5,14 @@
 #include "app/pointer.h"
 
 #include "app/settings.h"
+#include "base/int32.h"
 #include "board/board.h"
 #include "board/ids.h"
-#include "board/int32.h"
 #include "board/ports.h"
 #include "code/coordinate_code.h"
-#include "panels/panels.h"
 
 namespace dz {
 namespace {
-
-std::int32_t PointerX(std::uint32_t lParam) {
-  return static_cast<std::int32_t>(lParam & 0xFFFFu);
-}
-std::int32_t PointerY(std::uint32_t lParam) {
-  return static_cast<std::int32_t>((lParam >> 16) & 0xFFFFu);
-}
 
 // The top-left that puts the piece's centre under (x, y).
 Point CentreUnder(const Marker& piece, std::int32_t x, std::int32_t y) {
@@ -63,9 +55,9 @@ void SelectArea(std::int32_t index) {
 
 }  // namespace
 
-void OnLeftButtonDown(std::uint32_t lParam) {
-  const std::int32_t x = PointerX(lParam);
-  const std::int32_t y = PointerY(lParam);
+void OnLeftButtonDown(Point at) {
+  const std::int32_t x = at.x;
+  const std::int32_t y = at.y;
   selectedCharacter = -1;
   selectedArea = -1;
 
@@ -90,11 +82,11 @@ void OnLeftButtonDown(std::uint32_t lParam) {
   if (Area* area = SelectedAreaPiece()) areaPressPos = area->GetPosition();
 }
 
-void OnMouseMove(std::uint32_t buttons, std::uint32_t lParam) {
-  const std::int32_t x = PointerX(lParam);
-  const std::int32_t y = PointerY(lParam);
-  const bool left = (buttons & kLeftButton) != 0;
-  const bool right = (buttons & kRightButton) != 0;
+void OnMouseMove(HeldButtons buttons, Point at) {
+  const std::int32_t x = at.x;
+  const std::int32_t y = at.y;
+  const bool left = buttons.left;
+  const bool right = buttons.right;
 
   if (Character* c = SelectedCharacterPiece(); left && c != nullptr) {
     const Point topLeft = IsSettingOn(IDM_SNAP) ? SnapToCell(x, y) : CentreUnder(*c, x, y);
@@ -112,9 +104,9 @@ void OnMouseMove(std::uint32_t buttons, std::uint32_t lParam) {
   }
 }
 
-void OnLeftButtonUp(std::uint32_t lParam) {
-  const std::int32_t x = PointerX(lParam);
-  const std::int32_t y = PointerY(lParam);
+void OnLeftButtonUp(Point at) {
+  const std::int32_t x = at.x;
+  const std::int32_t y = at.y;
 
   if (Character* c = SelectedCharacterPiece()) {
     if (IsSettingOn(IDM_SNAP)) {

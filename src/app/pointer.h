@@ -1,18 +1,20 @@
 // The mouse on the board: select, drag, drop, measure.
 #pragma once
 
-#include <cstdint>
+#include "base/geometry.h"
 
 namespace dz {
 
-// Button flags of a mouse message.
-constexpr std::uint32_t kLeftButton = 1;
-constexpr std::uint32_t kRightButton = 2;
+// The buttons held during a pointer move.
+struct HeldButtons {
+  bool left = false;
+  bool right = false;
+};
 
-// lParam carries x in its low 16 bits and y in its high 16 bits, both unsigned.
-void OnLeftButtonDown(std::uint32_t lParam);
-void OnMouseMove(std::uint32_t buttons, std::uint32_t lParam);
-void OnLeftButtonUp(std::uint32_t lParam);
+// Every position is a board point; the front-end decodes it from its platform's event.
+void OnLeftButtonDown(Point at);
+void OnMouseMove(HeldButtons buttons, Point at);
+void OnLeftButtonUp(Point at);
 void OnRightButtonDown();
 void OnRightButtonUp();
 

@@ -4,13 +4,8 @@
 
 #include "board/ids.h"
 #include "board/ports.h"
-#include "render/surfaces.h"
 
 namespace dz {
-
-bool IsSettingOn(int menuId) {
-  return ports.menu->IsChecked(menuId);
-}
 
 void ToggleMenuCheck(int menuId) {
   ports.menu->SetChecked(menuId, !IsSettingOn(menuId));
@@ -52,10 +47,6 @@ bool OnSettingsCommand(int commandId) {
     default:
       return false;
   }
-}
-
-void InvalidateBoard() {
-  ports.repaint->Invalidate(0, 0, kSurfaceWidth, kSurfaceHeight, false);
 }
 
 }  // namespace dz

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "board/int32.h"
+#include "base/int32.h"
 
 namespace dz {
 
@@ -18,11 +18,13 @@ std::int32_t measuring = 0;
 Point areaPressPos = {0, 0};
 char workDir[kWorkDirSize] = {};
 
+// The texts below are code page 932 bytes written out, so that every compiler gives the same
+// bytes whatever its execution character set; the decoded text stands beside each.
 const GridChoice gridChoices[kGridChoiceCount] = {
-    {"20×20(30×30)", 20},
-    {"25×25(24×24)", 25},
-    {"30×30(20×20)", 30},
-    {"40×40(15×15)", 40},
+    {"20\x81~20(30\x81~30)", 20},  // 20×20(30×30)
+    {"25\x81~25(24\x81~24)", 25},  // 25×25(24×24)
+    {"30\x81~30(20\x81~20)", 30},  // 30×30(20×20)
+    {"40\x81~40(15\x81~15)", 40},  // 40×40(15×15)
 };
 
 const char radiusChoices[kRadiusChoiceCount][20] = {"2m", "3m", "4m", "5m", "6m"};
@@ -32,7 +34,14 @@ const char defaultNames[kCharacterCount][2] = {
     "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z",
 };
 
-const char colorNames[kColorCount][10] = {"赤", "緑", "青", "黄", "水色", "紫"};
+const char colorNames[kColorCount][10] = {
+    "\x90\xd4",          // 赤
+    "\x97\xce",          // 緑
+    "\x90\xc2",          // 青
+    "\x89\xa9",          // 黄
+    "\x90\x85\x90\x46",  // 水色
+    "\x8e\x87",          // 紫
+};
 
 const std::int32_t markerColors[kColorCount][3] = {
     {255, 1, 1}, {1, 255, 1}, {1, 1, 255}, {255, 255, 1}, {1, 255, 255}, {255, 1, 255},

@@ -7,32 +7,19 @@
 namespace dz {
 
 void StoreName(char (&field)[kNameBytes + 1], const char* text) {
-  int n = 0;
-  if (text != nullptr) {
-    while (text[n] != '\0') {
-      int step = 1;
-      if (IsLeadByte(static_cast<unsigned char>(text[n]))) {
-        if (text[n + 1] == '\0') break;  // half a character at the end: leave it out
-        step = 2;
-      }
-      if (n + step > kNameBytes) break;
-      n += step;
-    }
-  }
+  const int n = WholeCharacterPrefix(text, kNameBytes);
   for (int i = 0; i <= kNameBytes; ++i) field[i] = (i < n) ? text[i] : '\0';
 }
 
 void FormatLoadFailure(char (&message)[kLoadFailureSize], const char* name) {
-  const int n = std::snprintf(message, sizeof message, "%sの読み込みに失敗しました", name);
+  // "%sの読み込みに失敗しました", as code page 932 bytes in every build.
+  const int n = std::snprintf(message, sizeof message,
+                              "%s\x82\xcc\x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x82\xc9\x8e\xb8"
+                              "\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd",
+                              name);
   if (n < static_cast<int>(sizeof message)) return;
-  // Cut: drop a lead byte whose trail byte fell off the end.
-  int i = 0;
-  int last = 0;
-  while (message[i] != '\0') {
-    last = i;
-    i += (IsLeadByte(static_cast<unsigned char>(message[i])) && message[i + 1] != '\0') ? 2 : 1;
-  }
-  if (i - last == 1 && IsLeadByte(static_cast<unsigned char>(message[last]))) message[last] = '\0';
+  // Cut after the last whole character: a lead byte whose trail byte fell off goes too.
+  message[WholeCharacterPrefix(message, kLoadFailureSize - 1)] = '\0';
 }
 
 void Marker::LoadBitmapFile(const char* name) {

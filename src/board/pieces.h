@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "board/int32.h"
+#include "base/canvas.h"
+#include "base/cp932.h"
+#include "base/int32.h"
 #include "board/ports.h"
-#include "render/canvas.h"
 
 namespace dz {
 
@@ -78,11 +79,6 @@ constexpr int kNameBytes = 3;
 // character that fits (a double-byte character is never split), then a terminator.
 // A null text stores the empty name.
 void StoreName(char (&field)[kNameBytes + 1], const char* text);
-
-// True for a code page 932 lead byte (0x81–0x9F, 0xE0–0xFC).
-constexpr bool IsLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
 
 // Size of the buffer of the picture failure message.
 constexpr int kLoadFailureSize = 100;

@@ -7,21 +7,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "render/canvas.h"
+#include "base/canvas.h"
+#include "base/geometry.h"
 
 namespace dz {
-
-struct Point {
-  std::int32_t x;
-  std::int32_t y;
-};
-
-inline bool operator==(Point a, Point b) {
-  return a.x == b.x && a.y == b.y;
-}
-inline bool operator!=(Point a, Point b) {
-  return !(a == b);
-}
 
 // Pictures and surfaces.
 class Pictures {
@@ -71,7 +60,8 @@ class MenuMarks {
   virtual void SetChecked(int id, bool checked) = 0;
 };
 
-enum class ClipboardResult : int { Ok = 0, NoMemory = -1, CannotOpen = -2 };
+// How putting a text on the clipboard went.
+enum class ClipboardResult : std::uint8_t { Ok, NoMemory, CannotOpen };
 
 class Clipboard {
  public:

@@ -11,10 +11,10 @@
 #include <cstring>
 #include <memory>
 
-#include "app/settings.h"
 #include "board/board.h"
 #include "board/ids.h"
 #include "board/ports.h"
+#include "board/ui.h"
 #include "code/coordinate_code.h"
 #include "render/surfaces.h"
 
@@ -42,10 +42,10 @@ void ShowSelectionAfterLoad() {
   if (Area* a = SelectedAreaPiece()) ShowRadiusOf(*a);
 }
 
-int CopyCode() {
+ClipboardResult CopyCode() {
   char text[kCodeSize];
   ports.panels->GetText(Panel::Board, IDC_BOARD_CODE, text, kCodeSize);
-  return static_cast<int>(ports.clipboard->PutText(text));
+  return ports.clipboard->PutText(text);
 }
 
 void ApplyGridSize() {
@@ -120,7 +120,7 @@ void BoardPanelInit() {
   ports.panels->SelectComboEntry(Panel::Board, IDC_BOARD_GRID, 2);  // 30, the starting size
 }
 
-int BoardPanelCommand(int control) {
+ClipboardResult BoardPanelCommand(int control) {
   switch (control) {
     case IDC_BOARD_COPY:
       return CopyCode();
@@ -146,7 +146,7 @@ int BoardPanelCommand(int control) {
     default:
       break;
   }
-  return 0;
+  return ClipboardResult::Ok;
 }
 
 void MarkerPanelInit() {
@@ -217,12 +217,6 @@ void AreaPanelCommand(int control) {
   }
   WriteCoordinateCode();
   InvalidateBoard();
-}
-
-void ShowRadiusOf(const Area& area) {
-  const std::int32_t r = area.GetRadius();
-  const int entry = (r >= 2 && r < 2 + kRadiusChoiceCount) ? static_cast<int>(r - 2) : -1;
-  ports.panels->SelectComboEntry(Panel::Area, IDC_AREA_RADIUS, entry);
 }
 
 namespace {

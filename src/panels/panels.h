@@ -2,13 +2,13 @@
 // initialisation and every command (whatever the notification) here.
 #pragma once
 
+#include "board/ports.h"
+
 namespace dz {
 
-class Area;
-
 void BoardPanelInit();
-// Returns the dialog procedure's result: 0, or −1 / −2 when copying to the clipboard fails.
-int BoardPanelCommand(int control);
+// Returns how the copy to the clipboard went for the copy command, Ok for every other one.
+ClipboardResult BoardPanelCommand(int control);
 void MarkerPanelInit();
 void MarkerPanelCommand(int control);
 void AreaPanelInit();
@@ -19,9 +19,5 @@ void AreaPanelCommand(int control);
 const char* ChooseBitmapFile();
 // The name (without its folder) of the file last chosen by ChooseBitmapFile.
 const char* ChosenBitmapName();
-
-// Selects the radius box's entry for the area's radius, or no entry when the radius is
-// none of the choices. Selecting from code notifies nothing.
-void ShowRadiusOf(const Area& area);
 
 }  // namespace dz

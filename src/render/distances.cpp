@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <limits>
 
-#include "app/settings.h"
+#include "base/int32.h"
 #include "board/board.h"
 #include "board/ids.h"
-#include "board/int32.h"
+#include "board/ui.h"
 
 namespace dz {
 

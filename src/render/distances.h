@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "base/canvas.h"
 #include "board/ports.h"
-#include "render/canvas.h"
 
 namespace dz {
 

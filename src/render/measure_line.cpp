@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/settings.h"
+#include "base/int32.h"
 #include "board/board.h"
 #include "board/ids.h"
-#include "board/int32.h"
+#include "board/ui.h"
 #include "render/distances.h"
 
 namespace dz {

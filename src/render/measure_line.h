@@ -1,7 +1,7 @@
 // The measuring line from the selected character to the pointer, with the perpendiculars.
 #pragma once
 
-#include "render/canvas.h"
+#include "base/canvas.h"
 
 namespace dz {
 

@@ -1,7 +1,7 @@
 #include "render/piece_drawing.h"
 
+#include "base/int32.h"
 #include "board/board.h"
-#include "board/int32.h"
 #include "render/surfaces.h"
 
 namespace dz {

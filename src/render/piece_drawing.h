@@ -1,7 +1,7 @@
 // The pieces in layer order: shadow, melee characters, areas, other characters, the ring.
 #pragma once
 
-#include "render/canvas.h"
+#include "base/canvas.h"
 
 namespace dz {
 

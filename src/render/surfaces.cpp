@@ -1,7 +1,7 @@
 #include "render/surfaces.h"
 
+#include "base/int32.h"
 #include "board/board.h"
-#include "board/int32.h"
 
 namespace dz {
 
@@ -11,11 +11,10 @@ std::unique_ptr<Canvas> backgroundImage;
 
 namespace {
 
-// The board's frame and grid span 600 pixels each way; the picture block is larger so
-// that a big enough picture covers everything under the grid.
-constexpr std::int32_t kBoardSize = 600;
-constexpr std::int32_t kPictureBlockWidth = 800;
-constexpr std::int32_t kPictureBlockHeight = 620;
+// The picture block is as large as the client area, so that a big enough picture covers
+// everything under the grid.
+constexpr std::int32_t kPictureBlockWidth = kClientWidth;
+constexpr std::int32_t kPictureBlockHeight = kClientHeight;
 constexpr Pen kGridPen{PenStyle::DashDotDot, 1, MakeColor(100, 100, 255)};
 
 }  // namespace

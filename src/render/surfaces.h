@@ -4,12 +4,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "render/canvas.h"
+#include "base/canvas.h"
+#include "base/geometry.h"
 
 namespace dz {
-
-constexpr std::int32_t kSurfaceWidth = 601;
-constexpr std::int32_t kSurfaceHeight = 600;
 
 extern std::unique_ptr<Canvas> backBuffer;       // every frame is composed here
 extern std::unique_ptr<Canvas> backgroundLayer;  // frame, background picture and grid

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/canvas.h"
+#include "base/canvas.h"
 
 namespace dz::win32 {
 

@@ -35,8 +35,32 @@ constexpr RECT kClientRect = {0, 0, 800, 620};
 // The panels' left edge: right of the board's 601 columns.
 constexpr int kPanelLeft = 601;
 
-std::uint32_t Low32(LPARAM lParam) {
-  return static_cast<std::uint32_t>(static_cast<std::uintptr_t>(lParam));
+// A mouse message's position: x in the low 16 bits of lParam, y in the high 16 bits, each
+// read as unsigned.
+dz::Point BoardPoint(LPARAM lParam) {
+  const auto bits = static_cast<std::uint32_t>(static_cast<std::uintptr_t>(lParam));
+  return dz::Point{static_cast<std::int32_t>(bits & 0xFFFFu),
+                   static_cast<std::int32_t>((bits >> 16) & 0xFFFFu)};
+}
+
+dz::HeldButtons HeldButtonsOf(WPARAM wParam) {
+  dz::HeldButtons held;
+  held.left = (wParam & MK_LBUTTON) != 0;
+  held.right = (wParam & MK_RBUTTON) != 0;
+  return held;
+}
+
+// The dialog procedure's result of a board panel command.
+INT_PTR DialogResultOf(dz::ClipboardResult result) {
+  switch (result) {
+    case dz::ClipboardResult::NoMemory:
+      return -1;
+    case dz::ClipboardResult::CannotOpen:
+      return -2;
+    case dz::ClipboardResult::Ok:
+      break;
+  }
+  return 0;
 }
 
 // Creates a side panel from its dialog template as a modeless child of the main window.
@@ -97,7 +121,7 @@ INT_PTR CALLBACK BoardPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       dz::BoardPanelInit();
       return 0;
     case WM_COMMAND:
-      return dz::BoardPanelCommand(LOWORD(wParam));
+      return DialogResultOf(dz::BoardPanelCommand(LOWORD(wParam)));
     default:
       return 0;
   }
@@ -149,14 +173,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       dz::OnSettingsCommand(LOWORD(wParam));
       return 0;
     case WM_LBUTTONDOWN:
-      dz::OnLeftButtonDown(Low32(lParam));
+      dz::OnLeftButtonDown(BoardPoint(lParam));
       return 0;
     case WM_MOUSEMOVE:
-      dz::OnMouseMove(static_cast<std::uint32_t>(wParam) & (MK_LBUTTON | MK_RBUTTON),
-                      Low32(lParam));
+      dz::OnMouseMove(HeldButtonsOf(wParam), BoardPoint(lParam));
       return 0;
     case WM_LBUTTONUP:
-      dz::OnLeftButtonUp(Low32(lParam));
+      dz::OnLeftButtonUp(BoardPoint(lParam));
       return 0;
     case WM_RBUTTONDOWN:
       dz::OnRightButtonDown();

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "board/pieces.h"
+#include "base/cp932.h"
 
 namespace dz::win32 {
 
@@ -39,14 +39,7 @@ std::string ToCp932(const std::wstring& wide) {
 int ToCp932(const wchar_t* wide, char* buf, int size) {
   if (buf == nullptr || size <= 0) return 0;
   const std::string all = ToCp932(std::wstring(wide != nullptr ? wide : L""));
-  int n = 0;
-  const int limit = size - 1;
-  const int total = static_cast<int>(all.size());
-  while (n < total) {
-    const int step = IsLeadByte(static_cast<unsigned char>(all[static_cast<size_t>(n)])) ? 2 : 1;
-    if (n + step > limit || n + step > total) break;
-    n += step;
-  }
+  const int n = WholeCharacterPrefix(all.c_str(), size - 1);
   std::memcpy(buf, all.data(), static_cast<size_t>(n));
   buf[n] = '\0';
   return n;

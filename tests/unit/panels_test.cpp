@@ -274,7 +274,7 @@ TEST_F(PanelsTest, ClearAndLoadRepaintButLeaveTheCodeFieldAsItWas) {
   EXPECT_EQ(CodeField(), "A:0,0:g");
   EXPECT_EQ(Repaints(), 1);
   // Copying now copies the code that the field still shows.
-  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), 0);
+  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), ClipboardResult::Ok);
   EXPECT_EQ(fake.clipboard.text, "A:0,0:g");
 }
 
@@ -318,26 +318,24 @@ TEST_F(PanelsTest, AfterALoadThePanelsShowTheNowSelectedPieces) {
 }
 
 TEST_F(PanelsTest, CopyPutsTheCodeFieldOnTheClipboardAndReportsFailures) {
-  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), 0);
+  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), ClipboardResult::Ok);
   EXPECT_TRUE(fake.clipboard.hasText);
   EXPECT_EQ(fake.clipboard.text, "");  // one terminating byte
 
   fake.panels.UserTypes(Panel::Board, IDC_BOARD_CODE, "A:1,1:r edited");
-  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), 0);
+  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), ClipboardResult::Ok);
   EXPECT_EQ(fake.clipboard.text, "A:1,1:r edited");
 
   for (ClipboardResult failure : {ClipboardResult::NoMemory, ClipboardResult::CannotOpen}) {
     fake.clipboard.result = failure;
     fake.panels.UserTypes(Panel::Board, IDC_BOARD_CODE, "other");
-    EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), static_cast<int>(failure));
+    EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), failure);
     EXPECT_EQ(fake.clipboard.text, "A:1,1:r edited");
   }
-  EXPECT_EQ(static_cast<int>(ClipboardResult::NoMemory), -1);
-  EXPECT_EQ(static_cast<int>(ClipboardResult::CannotOpen), -2);
   // The longest code field fits the buffer whole.
   fake.clipboard.result = ClipboardResult::Ok;
   fake.panels.UserTypes(Panel::Board, IDC_BOARD_CODE, std::string(1100, 'c'));
-  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), 0);
+  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), ClipboardResult::Ok);
   EXPECT_EQ(fake.clipboard.text, std::string(1023, 'c'));
 }
 
@@ -428,7 +426,7 @@ TEST_F(PicturePanelTest, CancellingTheDialogChangesNothing) {
   fake.files.currentDir = "D:\\elsewhere";
   Layer().ClearOps();
   fake.repaint.requests.clear();
-  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_PICTURE), 0);
+  EXPECT_EQ(BoardPanelCommand(IDC_BOARD_PICTURE), ClipboardResult::Ok);
   EXPECT_EQ(backgroundImage.get(), before);
   EXPECT_TRUE(Layer().ops.empty());
   EXPECT_TRUE(fake.repaint.requests.empty());

@@ -258,7 +258,7 @@ TEST_F(PointerTest, APressOnEmptyBoardClearsTheSelectionOnly) {
   EXPECT_EQ(dragging, 1);
   EXPECT_EQ(shadow.GetPosition(), shadowBefore);
   // Without a selection moves and releases do nothing.
-  OnMouseMove(kLeftButton | kRightButton, At(300, 300));
+  OnMouseMove(kBothButtons, At(300, 300));
   OnLeftButtonUp(At(300, 300));
   EXPECT_EQ(a.GetPosition(), aBefore);
   EXPECT_EQ(Repaints(), 0);
@@ -287,7 +287,7 @@ TEST_F(PointerTest, TheRightButtonMeasuresOnlyWithACharacterSelected) {
   EXPECT_EQ(Repaints(), 3);
   OnRightButtonUp();  // not measuring: nothing
   EXPECT_EQ(Repaints(), 3);
-  OnMouseMove(0, At(300, 200));
+  OnMouseMove(kNoButtons, At(300, 200));
   EXPECT_EQ(Repaints(), 3);
 }
 
@@ -297,7 +297,7 @@ TEST_F(PointerTest, WithBothButtonsHeldTheSelectedCharacterFollowsThePointer) {
   OnLeftButtonDown(At(15, 15));
   OnRightButtonDown();
   ClearRecords();
-  OnMouseMove(kLeftButton | kRightButton, At(75, 45));
+  OnMouseMove(kBothButtons, At(75, 45));
   EXPECT_EQ(a.GetPosition(), (Point{61, 31}));
   EXPECT_EQ(CodeField(), "A:61,31:r");
   EXPECT_EQ(Repaints(), 1);

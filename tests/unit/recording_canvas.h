@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/canvas.h"
 #include "board/ports.h"
 #include "fake_ports.h"
-#include "render/canvas.h"
 
 namespace dz {
 

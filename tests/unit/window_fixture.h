@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/pointer.h"
 #include "app/settings.h"
 #include "board/board.h"
 #include "board/ids.h"
@@ -16,9 +17,14 @@
 
 namespace dz::testing {
 
-constexpr std::uint32_t At(std::int32_t x, std::int32_t y) {
-  return (static_cast<std::uint32_t>(y) << 16) | (static_cast<std::uint32_t>(x) & 0xFFFFu);
+constexpr Point At(std::int32_t x, std::int32_t y) {
+  return Point{x, y};
 }
+
+constexpr HeldButtons kNoButtons{};
+constexpr HeldButtons kLeftButton{true, false};
+constexpr HeldButtons kRightButton{false, true};
+constexpr HeldButtons kBothButtons{true, true};
 
 class WindowTest : public BoardTest {
  protected:
