@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "win32/text.h"
+#include "win32/window_dc.h"
 
 namespace dz::win32 {
 
@@ -39,9 +40,10 @@ void ChooseLabelFace() {
   std::vector<std::wstring> faces;
   LOGFONTW query{};
   query.lfCharSet = SHIFTJIS_CHARSET;
-  HDC screen = GetDC(nullptr);
-  EnumFontFamiliesExW(screen, &query, CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
-  ReleaseDC(nullptr, screen);
+  {
+    const WindowDc screen(nullptr);
+    EnumFontFamiliesExW(screen.Get(), &query, CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
+  }
   // The program's own face first, then the faces that stand in for it most closely.
   static const wchar_t* const preferred[] = {L"ＭＳ ゴシック", L"MS Gothic", L"IPAゴシック",
                                              L"IPAGothic",     L"ＭＳ 明朝", L"MS Mincho"};
@@ -209,10 +211,9 @@ MemorySurface::~MemorySurface() {
 
 std::unique_ptr<MemorySurface> CreateBitmapSurface(HDC reference, std::int32_t width,
                                                    std::int32_t height) {
-  HDC screen = nullptr;
-  if (reference == nullptr) reference = screen = GetDC(nullptr);
-  GdiObject bitmap(CreateCompatibleBitmap(reference, width, height));
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  const WindowDc screen(nullptr);
+  GdiObject bitmap(
+      CreateCompatibleBitmap(reference != nullptr ? reference : screen.Get(), width, height));
   MemoryDc dc(CreateCompatibleDC(nullptr));
   if (!bitmap || dc.Get() == nullptr) return nullptr;
   return std::make_unique<MemorySurface>(std::move(dc), std::move(bitmap), width, height);

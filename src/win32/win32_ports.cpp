@@ -10,21 +10,23 @@
 
 namespace dz::win32 {
 
-HINSTANCE appInstance = nullptr;
-HWND mainWindow = nullptr;
-HWND creatingWindow = nullptr;
-HMENU settingsMenu = nullptr;
-HWND boardPanel = nullptr;
-HWND markerPanel = nullptr;
-HWND areaPanel = nullptr;
-
-HWND BoardWindow() {
-  return mainWindow != nullptr ? mainWindow : creatingWindow;
+HWND& AppHandles::PanelWindow(Panel panel) {
+  switch (panel) {
+    case Panel::Marker:
+      return markerPanel;
+    case Panel::Area:
+      return areaPanel;
+    case Panel::Board:
+      break;
+  }
+  return boardPanel;
 }
 
 namespace {
 
-HDC referenceDc = nullptr;
+// The handles the ports act on; empty until InstallPorts.
+AppHandles noHandles;
+AppHandles* handles = &noHandles;
 
 class Win32Pictures : public Pictures {
  public:
@@ -33,7 +35,7 @@ class Win32Pictures : public Pictures {
     const std::wstring wide = ToWide(name);
     if (wide.empty()) return nullptr;
     // A bitmap resource of the program under that name first, then a file.
-    HANDLE picture = LoadImageW(appInstance, wide.c_str(), IMAGE_BITMAP, 0, 0, 0);
+    HANDLE picture = LoadImageW(handles->appInstance, wide.c_str(), IMAGE_BITMAP, 0, 0, 0);
     if (picture == nullptr) {
       picture = LoadImageW(nullptr, wide.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
     }
@@ -46,20 +48,12 @@ class Win32Pictures : public Pictures {
     return surface;
   }
   std::unique_ptr<Canvas> CreateSurface(std::int32_t width, std::int32_t height) override {
-    return CreateBitmapSurface(referenceDc, width, height);
+    return CreateBitmapSurface(handles->referenceDc, width, height);
   }
 };
 
 HWND PanelWindow(Panel panel) {
-  switch (panel) {
-    case Panel::Board:
-      return boardPanel;
-    case Panel::Marker:
-      return markerPanel;
-    case Panel::Area:
-      return areaPanel;
-  }
-  return nullptr;
+  return handles->PanelWindow(panel);
 }
 
 class Win32Panels : public PanelControls {
@@ -118,11 +112,11 @@ class Win32Panels : public PanelControls {
 class Win32Menu : public MenuMarks {
  public:
   bool IsChecked(int id) override {
-    const UINT state = GetMenuState(settingsMenu, static_cast<UINT>(id), MF_BYCOMMAND);
+    const UINT state = GetMenuState(handles->settingsMenu, static_cast<UINT>(id), MF_BYCOMMAND);
     return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
   }
   void SetChecked(int id, bool checked) override {
-    CheckMenuItem(settingsMenu, static_cast<UINT>(id),
+    CheckMenuItem(handles->settingsMenu, static_cast<UINT>(id),
                   MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
   }
 };
@@ -155,7 +149,7 @@ class Win32Clipboard : public Clipboard {
       if (ansi != nullptr) GlobalFree(ansi);
       return ClipboardResult::NoMemory;
     }
-    if (!OpenClipboard(boardPanel)) {
+    if (!OpenClipboard(handles->boardPanel)) {
       GlobalFree(ansi);
       GlobalFree(unicode);
       return ClipboardResult::CannotOpen;
@@ -183,7 +177,7 @@ class Win32Files : public FileDialog {
     static const wchar_t filter[] = L"ビットマップ(*.bmp)\0*.bmp\0All files(*.*)\0*.*\0";
     OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
-    request.hwndOwner = mainWindow;
+    request.hwndOwner = handles->mainWindow;
     request.lpstrFilter = filter;
     request.nFilterIndex = 1;
     request.lpstrFile = widePath;
@@ -225,7 +219,7 @@ class Win32Messages : public MessageBoxes {
     MessageBoxW(nullptr, ToWide(text).c_str(), L"", MB_OK | MB_ICONERROR);
   }
   bool AskYesNo(const char* text, const char* caption) override {
-    return MessageBoxW(BoardWindow(), ToWide(text).c_str(), ToWide(caption).c_str(),
+    return MessageBoxW(handles->mainWindow, ToWide(text).c_str(), ToWide(caption).c_str(),
                        MB_YESNO | MB_ICONQUESTION) == IDYES;
   }
 };
@@ -235,7 +229,7 @@ class Win32Cursor : public Cursor {
   Point Position() override {
     POINT p{};
     GetCursorPos(&p);
-    ScreenToClient(BoardWindow(), &p);
+    ScreenToClient(handles->mainWindow, &p);
     return Point{p.x, p.y};
   }
 };
@@ -244,13 +238,13 @@ class Win32Repaint : public Repaint {
  public:
   void Invalidate(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                   bool erase) override {
-    HWND window = BoardWindow();
+    HWND window = handles->mainWindow;
     if (window == nullptr) return;  // never the whole desktop
     RECT r{left, top, right, bottom};
     InvalidateRect(window, &r, erase ? TRUE : FALSE);
   }
   void InvalidateWindow() override {
-    HWND window = BoardWindow();
+    HWND window = handles->mainWindow;
     if (window != nullptr) InvalidateRect(window, nullptr, FALSE);
   }
 };
@@ -266,11 +260,8 @@ Win32Repaint repaint;
 
 }  // namespace
 
-void SetReferenceDc(HDC dc) {
-  referenceDc = dc;
-}
-
-void InstallPorts() {
+void InstallPorts(AppHandles& appHandles) {
+  handles = &appHandles;
   ports = Ports{&pictures, &panels, &menu, &clipboard, &files, &messages, &cursor, &repaint};
 }
 

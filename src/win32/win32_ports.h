@@ -8,25 +8,24 @@
 
 namespace dz::win32 {
 
-// The application handles. mainWindow is set only once the window has been shown and
-// painted; until then (window creation, first paint) the ports work on creatingWindow,
-// the handle that the window procedure was given at WM_CREATE.
-extern HINSTANCE appInstance;
-extern HWND mainWindow;
-extern HWND creatingWindow;
-extern HMENU settingsMenu;
-extern HWND boardPanel;
-extern HWND markerPanel;
-extern HWND areaPanel;
+// The handles of the program's windows, owned by the main window object; the ports act on
+// them. A handle not yet created is null, and a port then does nothing with it.
+struct AppHandles {
+  HINSTANCE appInstance = nullptr;
+  HWND mainWindow = nullptr;  // from the main window's creation on
+  HMENU settingsMenu = nullptr;
+  HWND boardPanel = nullptr;
+  HWND markerPanel = nullptr;
+  HWND areaPanel = nullptr;
+  // The device context that new board surfaces are made compatible with, while the main
+  // window's creation holds one; null otherwise (the screen is used then).
+  HDC referenceDc = nullptr;
 
-// The window the ports act on: mainWindow once it is set, creatingWindow before.
-HWND BoardWindow();
+  HWND& PanelWindow(Panel panel);
+};
 
-// The device context that new board surfaces are made compatible with, while the main
-// window's creation holds one; null otherwise (the screen is used then).
-void SetReferenceDc(HDC dc);
-
-// Installs the Win32 implementations of every port.
-void InstallPorts();
+// Installs the Win32 implementations of every port, acting on `handles`, which must live
+// as long as the ports are installed.
+void InstallPorts(AppHandles& handles);
 
 }  // namespace dz::win32

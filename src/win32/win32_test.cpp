@@ -12,14 +12,19 @@
 #include "board/ids.h"
 #include "board/ports.h"
 #include "win32/gdi_canvas.h"
+#include "win32/messages.h"
 #include "win32/text.h"
 #include "win32/win32_ports.h"
+#include "win32/window_dc.h"
 
 namespace {
 
 using dz::win32::CreateBitmapSurface;
 using dz::win32::CreateEmptyMemorySurface;
 using dz::win32::MemorySurface;
+
+// The handles the ports act on, as the main window object holds them.
+dz::win32::AppHandles handles;
 
 int failures = 0;
 int checks = 0;
@@ -135,10 +140,9 @@ void CanvasDrawing() {
 }
 
 void CanvasSelections() {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
-  ReleaseDC(nullptr, screen);
+  const dz::win32::WindowDc screen(nullptr);
+  HDC dc = CreateCompatibleDC(screen.Get());
+  HBITMAP bitmap = CreateCompatibleBitmap(screen.Get(), 8, 8);
   HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
   const HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
   const HGDIOBJ brush = GetCurrentObject(dc, OBJ_BRUSH);
@@ -205,10 +209,10 @@ void PanelPorts(HWND parent) {
   using dz::Panel;
   dz::PanelControls& panels = *dz::ports.panels;
   HINSTANCE self = GetModuleHandleW(nullptr);
-  dz::win32::markerPanel = CreateDialogParamW(self, L"SIDEMARKERDLG", parent, RecordingProc, 0);
-  dz::win32::boardPanel = CreateDialogParamW(self, L"SIDEDLG", parent, RecordingProc, 0);
-  CHECK(dz::win32::markerPanel != nullptr && dz::win32::boardPanel != nullptr);
-  if (dz::win32::markerPanel == nullptr || dz::win32::boardPanel == nullptr) return;
+  handles.markerPanel = CreateDialogParamW(self, L"SIDEMARKERDLG", parent, RecordingProc, 0);
+  handles.boardPanel = CreateDialogParamW(self, L"SIDEDLG", parent, RecordingProc, 0);
+  CHECK(handles.markerPanel != nullptr && handles.boardPanel != nullptr);
+  if (handles.markerPanel == nullptr || handles.boardPanel == nullptr) return;
 
   // Setting an edit box's text runs its command before the call returns.
   commands.clear();
@@ -228,7 +232,7 @@ void PanelPorts(HWND parent) {
   panels.SelectComboEntry(Panel::Marker, IDC_MARKER_COLOR, 1);
   CHECK(panels.ComboSelection(Panel::Marker, IDC_MARKER_COLOR) == 1);
   wchar_t entry[16] = {};
-  SendDlgItemMessageW(dz::win32::markerPanel, IDC_MARKER_COLOR, CB_GETLBTEXT, 1,
+  SendDlgItemMessageW(handles.markerPanel, IDC_MARKER_COLOR, CB_GETLBTEXT, 1,
                       reinterpret_cast<LPARAM>(entry));
   CHECK(std::wstring(entry) == L"水色");
   panels.SetChecked(Panel::Marker, IDC_MARKER_MELEE, true);
@@ -236,21 +240,20 @@ void PanelPorts(HWND parent) {
   CHECK(!Notified(IDC_MARKER_COLOR) && !Notified(IDC_MARKER_MELEE));
 
   // The melee button starts hidden; its own visibility counts, not its hidden panel's.
-  CHECK(!IsWindowVisible(dz::win32::markerPanel));
+  CHECK(!IsWindowVisible(handles.markerPanel));
   CHECK(!panels.IsControlVisible(Panel::Marker, IDC_MARKER_MELEE));
   panels.ShowControl(Panel::Marker, IDC_MARKER_MELEE, true);
   CHECK(panels.IsControlVisible(Panel::Marker, IDC_MARKER_MELEE));
   panels.ShowPanel(Panel::Marker, true);
-  CHECK((GetWindowLongW(dz::win32::markerPanel, GWL_STYLE) & WS_VISIBLE) != 0);
+  CHECK((GetWindowLongW(handles.markerPanel, GWL_STYLE) & WS_VISIBLE) != 0);
 
   // The templates: a sorted drop-down combo for the grid, a push-like auto check box.
-  const LONG grid = GetWindowLongW(GetDlgItem(dz::win32::boardPanel, IDC_BOARD_GRID), GWL_STYLE);
+  const LONG grid = GetWindowLongW(GetDlgItem(handles.boardPanel, IDC_BOARD_GRID), GWL_STYLE);
   CHECK((grid & 0x3) == CBS_DROPDOWN && (grid & CBS_SORT) != 0);
-  const LONG melee =
-      GetWindowLongW(GetDlgItem(dz::win32::markerPanel, IDC_MARKER_MELEE), GWL_STYLE);
+  const LONG melee = GetWindowLongW(GetDlgItem(handles.markerPanel, IDC_MARKER_MELEE), GWL_STYLE);
   CHECK((melee & BS_TYPEMASK) == BS_AUTOCHECKBOX && (melee & BS_PUSHLIKE) != 0);
   wchar_t caption[32] = {};
-  GetDlgItemTextW(dz::win32::boardPanel, IDC_BOARD_ADD_MARKER, caption, 32);
+  GetDlgItemTextW(handles.boardPanel, IDC_BOARD_ADD_MARKER, caption, 32);
   CHECK(std::wstring(caption) == L"マーカー追加");
 
   // The clipboard gets the text both as code page 932 and as UTF-16.
@@ -274,8 +277,8 @@ void PanelPorts(HWND parent) {
 }
 
 void MenuPort() {
-  dz::win32::settingsMenu = LoadMenuW(GetModuleHandleW(nullptr), L"AREAMENU");
-  CHECK(dz::win32::settingsMenu != nullptr);
+  handles.settingsMenu = LoadMenuW(GetModuleHandleW(nullptr), L"AREAMENU");
+  CHECK(handles.settingsMenu != nullptr);
   dz::MenuMarks& menu = *dz::ports.menu;
   for (int id : {IDM_SNAP, IDM_MARKER_DISTANCES, IDM_LINE_DISTANCES, IDM_ROUND_HALF_UP,
                  IDM_ROUND_DOWN, IDM_ROUND_UP}) {
@@ -285,7 +288,7 @@ void MenuPort() {
   CHECK(!menu.IsChecked(IDM_ROUND_DOWN) && menu.IsChecked(IDM_ROUND_UP));
   CHECK(!menu.IsChecked(40005));  // no such item: not a checked setting
   wchar_t text[32] = {};
-  GetMenuStringW(dz::win32::settingsMenu, 0, text, 32, MF_BYPOSITION);
+  GetMenuStringW(handles.settingsMenu, 0, text, 32, MF_BYPOSITION);
   CHECK(std::wstring(text) == L"設定");
 }
 
@@ -327,14 +330,41 @@ void DirectoryPort() {
   RemoveDirectoryW(odd);
 }
 
+// Mouse messages and dialog results: the core's inputs and results in Win32 terms.
+void MessageDecoding() {
+  struct Case {
+    LPARAM lParam;
+    std::int32_t x, y;
+  };
+  const Case cases[] = {
+      {MAKELPARAM(45, 15), 45, 15},
+      {MAKELPARAM(0xFFFF, 0xFFFF), 65535, 65535},  // unsigned halves, never -1
+      {static_cast<LPARAM>(0x80007FFFu), 32767, 32768},
+      {0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const dz::Point p = dz::win32::BoardPoint(c.lParam);
+    CHECK(p.x == c.x && p.y == c.y);
+  }
+  for (WPARAM w : {WPARAM{0}, WPARAM{MK_LBUTTON}, WPARAM{MK_RBUTTON},
+                   WPARAM{MK_LBUTTON | MK_RBUTTON | MK_SHIFT}, WPARAM{MK_CONTROL | MK_MBUTTON}}) {
+    const dz::HeldButtons held = dz::win32::HeldButtonsOf(w);
+    CHECK(held.left == ((w & MK_LBUTTON) != 0) && held.right == ((w & MK_RBUTTON) != 0));
+  }
+  CHECK(dz::win32::DialogResultOf(dz::ClipboardResult::Ok) == 0);
+  CHECK(dz::win32::DialogResultOf(dz::ClipboardResult::NoMemory) == -1);
+  CHECK(dz::win32::DialogResultOf(dz::ClipboardResult::CannotOpen) == -2);
+}
+
 }  // namespace
 
 int main() {
-  dz::win32::appInstance = GetModuleHandleW(nullptr);
-  dz::win32::InstallPorts();
+  handles.appInstance = GetModuleHandleW(nullptr);
+  dz::win32::InstallPorts(handles);
   HWND parent = CreateWindowExW(0, L"STATIC", L"dozero checks", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                nullptr, nullptr, dz::win32::appInstance, nullptr);
+                                nullptr, nullptr, handles.appInstance, nullptr);
   TextConversion();
+  MessageDecoding();
   CanvasDrawing();
   CanvasSelections();
   PanelPorts(parent);
