@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "board/board.h"
 #include "board/ids.h"
+#include "render/bounded_canvas.h"
 #include "render/distances.h"
 #include "render/measure_line.h"
 #include "render/piece_drawing.h"
@@ -26,7 +27,9 @@ constexpr std::int32_t kWindowCopyHeight = kClientHeight;
 
 void ComposeFrame() {
   if (!backBuffer) return;
-  Canvas& frame = *backBuffer;
+  // Pieces and lines may lie anywhere in the 32-bit plane: the surface is handed only what
+  // lies near it.
+  BoundedCanvas frame(*backBuffer, kSurfaceWidth, kSurfaceHeight);
   frame.CopyFrom(0, 0, kLayerCopyWidth, kLayerCopyHeight, backgroundLayer.get(), 0, 0);
 
   // While a character is dragged the pieces lie under the distance lines.
