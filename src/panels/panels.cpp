@@ -28,10 +28,11 @@ constexpr int kFileNameSize = 260;
 // character after a load); its notification then changes nothing.
 bool fillingNameBox = false;
 
-// After a load the selection may point at a slot that now holds another piece. The marker
-// and area panels are set from that slot again, so that a focus change in one of their
-// boxes does not carry the former piece's name, colour or radius over onto it.
-void ShowSelectionAfterLoad() {
+// After a load, or an add that fills the slot a cleared piece left selected, the selection
+// points at a slot that now holds another piece. The marker and area panels are set from
+// that slot again, so that a focus change in one of their boxes does not carry the former
+// piece's name, colour or radius over onto it.
+void ShowSelectedPieces() {
   if (Character* c = SelectedCharacterPiece()) {
     fillingNameBox = true;
     ports.panels->SetText(Panel::Marker, IDC_MARKER_NAME, c->GetName());
@@ -61,7 +62,7 @@ void LoadCode() {
   ports.panels->GetText(Panel::Board, IDC_BOARD_INPUT, text, kCodeSize);
   const bool empty = text[0] == '\0';  // an empty text changes nothing
   ReadCoordinateCode(text);
-  if (!empty) ShowSelectionAfterLoad();
+  if (!empty) ShowSelectedPieces();
   InvalidateBoard();
 }
 
@@ -75,6 +76,7 @@ void AddMarker() {
   c.SetPosition(1, 1);
   c.SetName(defaultNames[slot]);
   c.SetMelee(0);
+  if (slot == selectedCharacter) ShowSelectedPieces();
   WriteCoordinateCode();
   InvalidateBoard();
 }
@@ -87,6 +89,7 @@ void AddArea() {
   a.SetRadius(2);
   const std::int32_t p = 1 - gridSize / 2;
   a.SetPosition(p, p);
+  if (slot == selectedArea) ShowSelectedPieces();
   WriteCoordinateCode();
   InvalidateBoard();
 }

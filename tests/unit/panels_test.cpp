@@ -317,6 +317,39 @@ TEST_F(PanelsTest, AfterALoadThePanelsShowTheNowSelectedPieces) {
   EXPECT_EQ(areas[0].GetPosition(), (Point{0, 0}));
 }
 
+// After a clear the selection stays; an add that fills the selected slot shows the new
+// piece in its panel, so a mere focus change keeps the new piece's own name and colour.
+TEST_F(PanelsTest, AnAddIntoTheStillSelectedSlotShowsTheNewPiece) {
+  Character& a = AddMarkerAt(61, 61);
+  SelectCharacterByPress(a);
+  fake.panels.UserTypes(Panel::Marker, IDC_MARKER_NAME, "Q");
+  fake.panels.UserSelects(Panel::Marker, IDC_MARKER_COLOR, 2);
+  fake.panels.UserToggles(Panel::Marker, IDC_MARKER_MELEE);
+  BoardPanelCommand(IDC_BOARD_CLEAR);
+  ASSERT_EQ(selectedCharacter, 0);
+
+  BoardPanelCommand(IDC_BOARD_ADD_MARKER);
+  EXPECT_EQ(fake.panels.Text(Panel::Marker, IDC_MARKER_NAME), "A");
+  EXPECT_EQ(Control(Panel::Marker, IDC_MARKER_COLOR).selection, 0);
+  EXPECT_FALSE(Control(Panel::Marker, IDC_MARKER_MELEE).checked);
+  fake.panels.UserFocuses(Panel::Marker, IDC_MARKER_NAME);
+  fake.panels.UserFocuses(Panel::Marker, IDC_MARKER_COLOR);
+  fake.panels.UserFocuses(Panel::Marker, IDC_MARKER_MELEE);
+  EXPECT_STREQ(characters[0].GetName(), "A");
+  EXPECT_EQ(characters[0].GetColor(), MarkerColor(0));
+  EXPECT_EQ(characters[0].IsMelee(), 0);
+  EXPECT_EQ(CodeField(), "A:1,1:r");
+
+  // The same for an area: its radius box shows the new area's radius of 2.
+  Area& area = AddAreaAt(0, 0, 5);
+  SelectAreaByPress(area);
+  BoardPanelCommand(IDC_BOARD_CLEAR);
+  BoardPanelCommand(IDC_BOARD_ADD_AREA);
+  EXPECT_EQ(Control(Panel::Area, IDC_AREA_RADIUS).selection, 0);
+  fake.panels.UserFocuses(Panel::Area, IDC_AREA_RADIUS);
+  EXPECT_EQ(areas[0].GetRadius(), 2);
+}
+
 TEST_F(PanelsTest, CopyPutsTheCodeFieldOnTheClipboardAndReportsFailures) {
   EXPECT_EQ(BoardPanelCommand(IDC_BOARD_COPY), ClipboardResult::Ok);
   EXPECT_TRUE(fake.clipboard.hasText);
