@@ -1,0 +1,98 @@
+// The entry points the page's script calls: start-up, paint, pointer, menu and panel
+// commands. Everything the tool does happens in the portable core.
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "app/frame.h"
+#include "app/main_window.h"
+#include "app/pointer.h"
+#include "app/settings.h"
+#include "board/board.h"
+#include "panels/panels.h"
+#include "web/web_canvas.h"
+#include "web/web_ports.h"
+
+namespace {
+
+std::unique_ptr<dz::web::WebCanvas> window;
+
+// The platform packs a position into 16 unsigned bits each way; a captured pointer left
+// or above the board wraps, as on Windows.
+std::uint32_t Pack(std::int32_t x, std::int32_t y) {
+  return (static_cast<std::uint32_t>(x) & 0xFFFFu) |
+         ((static_cast<std::uint32_t>(y) & 0xFFFFu) << 16);
+}
+
+}  // namespace
+
+extern "C" {
+
+// `surface` is the page's on-screen board canvas.
+EMSCRIPTEN_KEEPALIVE void dz_start(int surface, int width, int height) {
+  dz::web::InstallPorts();
+  window = std::make_unique<dz::web::WebCanvas>(surface, width, height);
+  dz::PrepareBoard();
+  dz::BoardPanelInit();
+  dz::MarkerPanelInit();
+  dz::AreaPanelInit();
+  dz::FinishStartUp();
+}
+
+EMSCRIPTEN_KEEPALIVE void dz_paint() {
+  if (window) dz::PaintFrame(*window);
+}
+
+enum PointerEvent { kLeftDown = 0, kMove = 1, kLeftUp = 2, kRightDown = 3, kRightUp = 4 };
+
+// buttons: 1 left, 2 right, as the core counts them.
+EMSCRIPTEN_KEEPALIVE void dz_pointer(int event, int buttons, int x, int y) {
+  dz::web::SetPointerPosition(x, y);
+  const std::uint32_t at = Pack(x, y);
+  switch (event) {
+    case kLeftDown:
+      dz::OnLeftButtonDown(at);
+      break;
+    case kMove:
+      dz::OnMouseMove(static_cast<std::uint32_t>(buttons) & (dz::kLeftButton | dz::kRightButton),
+                      at);
+      break;
+    case kLeftUp:
+      dz::OnLeftButtonUp(at);
+      break;
+    case kRightDown:
+      dz::OnRightButtonDown();
+      break;
+    case kRightUp:
+      dz::OnRightButtonUp();
+      break;
+    default:
+      break;
+  }
+}
+
+EMSCRIPTEN_KEEPALIVE int dz_menu(int id) {
+  return dz::OnSettingsCommand(id) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int dz_command(int panel, int control) {
+  return dz::web::RunPanelCommand(panel, control);
+}
+
+EMSCRIPTEN_KEEPALIVE void dz_choose_file(const char* path, const char* name) {
+  dz::web::SetChosenFile(path, name);
+}
+
+// True while a character or an area is on the board.
+EMSCRIPTEN_KEEPALIVE int dz_has_pieces() {
+  for (const dz::Character& c : dz::characters) {
+    if (c.IsActive()) return 1;
+  }
+  for (const dz::Area& a : dz::areas) {
+    if (a.IsActive()) return 1;
+  }
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,174 @@
+// Shared set-up of the browser tests: a static server for the built site on 127.0.0.1,
+// headless Chromium through puppeteer-core, and helpers that act as a user would.
+'use strict';
+
+const {spawn} = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const puppeteer = require('puppeteer-core');
+
+const root = path.resolve(__dirname, '../..');
+const site = process.env.DOZERO_SITE || path.join(root, 'build/web/site');
+
+function chromiumPath() {
+  for (const p of [process.env.CHROMIUM, '/usr/bin/chromium', '/usr/bin/chromium-browser']) {
+    if (p && fs.existsSync(p)) return p;
+  }
+  throw new Error('chromium not found; run scripts/setup');
+}
+
+// Serves `dir` with Python's http.server on a free port; resolves to {url, stop}.
+function serve(dir = site) {
+  return new Promise((resolve, reject) => {
+    const child = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
+      '--directory', dir], {stdio: ['ignore', 'pipe', 'pipe']});
+    let out = '';
+    const onData = (d) => {
+      out += d;
+      const m = /port (\d+)/.exec(out);
+      if (m) {
+        child.stdout.off('data', onData);
+        resolve({url: `http://127.0.0.1:${m[1]}/`, stop: () => child.kill()});
+      }
+    };
+    child.stdout.on('data', onData);
+    child.on('error', reject);
+    child.on('exit', (code) => reject(new Error(`http.server ended (${code}): ${out}`)));
+  });
+}
+
+async function launch() {
+  const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'dozero-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: chromiumPath(),
+    headless: true,
+    userDataDir,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', '--no-first-run',
+      '--disable-default-apps', '--force-device-scale-factor=1', '--lang=ja'],
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    fs.rmSync(userDataDir, {recursive: true, force: true});
+  };
+  return browser;
+}
+
+// Opens the page and waits until the core has started and drawn its first board.
+async function openPage(browser, url) {
+  const page = await browser.newPage();
+  await page.setViewport({width: 1000, height: 720, deviceScaleFactor: 1});
+  page.errors = [];
+  page.on('pageerror', (e) => page.errors.push(String(e)));
+  await page.goto(url);
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
+      window.dozero.paints() > 0);
+  return page;
+}
+
+// Waits for the repaints asked for so far to happen.
+async function settle(page) {
+  await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+}
+
+async function boardBox(page) {
+  return page.$eval('#board', (c) => {
+    const r = c.getBoundingClientRect();
+    return {x: r.left, y: r.top};
+  });
+}
+
+// Real mouse input at board pixel (x, y).
+async function mouseAt(page, x, y) {
+  const b = await boardBox(page);
+  await page.mouse.move(b.x + x + 0.5, b.y + y + 0.5);
+}
+
+async function press(page, x, y, button = 'left') {
+  await mouseAt(page, x, y);
+  await page.mouse.down({button});
+}
+
+async function release(page, x, y, button = 'left') {
+  await mouseAt(page, x, y);
+  await page.mouse.up({button});
+}
+
+// A press, a move in steps and a release.
+async function drag(page, from, to, {button = 'left', steps = 4} = {}) {
+  await press(page, from[0], from[1], button);
+  const b = await boardBox(page);
+  await page.mouse.move(b.x + to[0] + 0.5, b.y + to[1] + 0.5, {steps});
+  await page.mouse.up({button});
+  await settle(page);
+}
+
+async function click(page, x, y) {
+  await press(page, x, y);
+  await page.mouse.up();
+  await settle(page);
+}
+
+const BOARD = '#panel-board';
+const MARKER = '#panel-marker';
+const AREA = '#panel-area';
+
+function ctl(panel, id) {
+  return `${panel} [data-id="${id}"]`;
+}
+
+async function value(page, selector) {
+  return page.$eval(selector, (e) => e.value);
+}
+
+async function code(page) {
+  return value(page, ctl(BOARD, 1007));
+}
+
+async function clickControl(page, selector) {
+  await page.click(selector);
+  await settle(page);
+}
+
+// Types a code into the input field and presses the load button.
+async function loadCode(page, text) {
+  await page.$eval(ctl(BOARD, 1010), (e, t) => { e.value = t; }, text);
+  await clickControl(page, ctl(BOARD, 1009));
+}
+
+async function visible(page, selector) {
+  return page.$eval(selector, (e) => !e.hidden && !e.closest('[hidden]'));
+}
+
+async function menu(page, label) {
+  await page.click('#settings-button');
+  const items = await page.$$('#settings button');
+  for (const item of items) {
+    const text = await item.evaluate((e) => e.textContent);
+    if (text === label) {
+      if (!(await item.isVisible())) {
+        await page.click('#rounding-button');
+      }
+      await item.click();
+      await settle(page);
+      return;
+    }
+  }
+  throw new Error(`no menu item ${label}`);
+}
+
+async function menuMarks(page) {
+  return page.$$eval('#settings [data-menu]', (items) =>
+    Object.fromEntries(items.map((i) => [i.textContent, i.getAttribute('aria-checked') === 'true'])));
+}
+
+async function pixel(page, x, y) {
+  return page.evaluate((px, py) => window.dozero.pixel(px, py), x, y);
+}
+
+module.exports = {
+  root, site, serve, launch, openPage, settle, press, release, drag, click, mouseAt, BOARD,
+  MARKER, AREA, ctl, value, code, clickControl, loadCode, visible, menu, menuMarks, pixel,
+};
