@@ -5,7 +5,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "board/pieces.h"
+#include "base/cp932.h"
 
 namespace dz::web {
 namespace {
@@ -136,14 +136,7 @@ std::string Utf8ToCp932(const char* utf8) {
 int Utf8ToCp932(const char* utf8, char* buf, int size) {
   if (buf == nullptr || size <= 0) return 0;
   const std::string all = Utf8ToCp932(utf8);
-  const int total = static_cast<int>(all.size());
-  int n = 0;
-  while (n < total) {
-    const int step =
-        IsLeadByte(static_cast<unsigned char>(all[static_cast<std::size_t>(n)])) ? 2 : 1;
-    if (n + step > size - 1 || n + step > total) break;
-    n += step;
-  }
+  const int n = WholeCharacterPrefix(all.c_str(), size - 1);
   std::memcpy(buf, all.data(), static_cast<std::size_t>(n));
   buf[n] = '\0';
   return n;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "render/canvas.h"
+#include "base/canvas.h"
 
 namespace dz::web::page {
 

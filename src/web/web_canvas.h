@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "render/canvas.h"
+#include "base/canvas.h"
 
 namespace dz::web {
 

@@ -18,11 +18,12 @@ namespace {
 
 std::unique_ptr<dz::web::WebCanvas> window;
 
-// The platform packs a position into 16 unsigned bits each way; a captured pointer left
-// or above the board wraps, as on Windows.
-std::uint32_t Pack(std::int32_t x, std::int32_t y) {
-  return (static_cast<std::uint32_t>(x) & 0xFFFFu) |
-         ((static_cast<std::uint32_t>(y) & 0xFFFFu) << 16);
+// Windows hands a position over in 16 unsigned bits each way: a captured pointer left of
+// or above the board arrives wrapped. The page's positions go the same way, so that the
+// same gesture gives the same board.
+dz::Point AsWindowsSees(std::int32_t x, std::int32_t y) {
+  return dz::Point{static_cast<std::int32_t>(static_cast<std::uint32_t>(x) & 0xFFFFu),
+                   static_cast<std::int32_t>(static_cast<std::uint32_t>(y) & 0xFFFFu)};
 }
 
 }  // namespace
@@ -49,14 +50,13 @@ enum PointerEvent { kLeftDown = 0, kMove = 1, kLeftUp = 2, kRightDown = 3, kRigh
 // buttons: 1 left, 2 right, as the core counts them.
 EMSCRIPTEN_KEEPALIVE void dz_pointer(int event, int buttons, int x, int y) {
   dz::web::SetPointerPosition(x, y);
-  const std::uint32_t at = Pack(x, y);
+  const dz::Point at = AsWindowsSees(x, y);
   switch (event) {
     case kLeftDown:
       dz::OnLeftButtonDown(at);
       break;
     case kMove:
-      dz::OnMouseMove(static_cast<std::uint32_t>(buttons) & (dz::kLeftButton | dz::kRightButton),
-                      at);
+      dz::OnMouseMove(dz::HeldButtons{(buttons & 1) != 0, (buttons & 2) != 0}, at);
       break;
     case kLeftUp:
       dz::OnLeftButtonUp(at);

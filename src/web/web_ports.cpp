@@ -163,7 +163,7 @@ void InstallPorts() {
 int RunPanelCommand(int panel, int control) {
   switch (static_cast<Panel>(panel)) {
     case Panel::Board:
-      return BoardPanelCommand(control);
+      return static_cast<int>(BoardPanelCommand(control));
     case Panel::Marker:
       MarkerPanelCommand(control);
       return 0;
