@@ -44,7 +44,9 @@ void AppendUtf8(std::string& out, std::uint32_t u) {
 }
 
 // Reads one code point at s[i]; advances i. Malformed input (stray continuation bytes,
-// overlong forms, surrogates, a cut sequence) reads as U+FFFD one byte at a time.
+// overlong forms, a cut sequence) reads as U+FFFD one byte at a time. A lone surrogate
+// (the page's strings may hold one) reads as itself, and like every character that code
+// page 932 lacks it is written as one '?'.
 std::uint32_t NextCodePoint(const unsigned char* s, std::size_t& i) {
   const unsigned char c = s[i];
   int extra = 0;
@@ -70,7 +72,7 @@ std::uint32_t NextCodePoint(const unsigned char* s, std::size_t& i) {
     }
     u = (u << 6) | (s[i + k] & 0x3F);
   }
-  if (u < least || u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)) {
+  if (u < least || u > 0x10FFFF) {
     ++i;
     return 0xFFFD;
   }
