@@ -684,7 +684,9 @@
       }
     });
 
-    Promise.all([createDozero({dz: page}), loadOwnPictures()]).then(function (results) {
+    // The WebAssembly comes from wasm.js: the loader then fetches nothing.
+    const wasm = base64Bytes((window.dozeroWasm || {})['dozero.wasm'] || '');
+    Promise.all([createDozero({dz: page, wasmBinary: wasm}), loadOwnPictures()]).then(function (results) {
       module = results[0];
       const handle = register(boardCanvas, BOARD_WIDTH, BOARD_HEIGHT, scale);
       module._dz_start(handle, BOARD_WIDTH, BOARD_HEIGHT);
