@@ -54,7 +54,8 @@
     ctx.setTransform(s, 0, 0, s, 0, 0);
     ctx.imageSmoothingEnabled = false;
     const handle = nextHandle++;
-    surfaces.set(handle, {canvas: canvas, ctx: ctx, w: w, h: h, s: s});
+    surfaces.set(handle, {canvas: canvas, ctx: ctx, w: w, h: h, s: s, penColour: -1, penWidth: -1,
+      penStyle: -1, label: -1});
     return handle;
   }
 
@@ -78,10 +79,42 @@
     }
   }
 
-  function setPen(ctx, style, width, colour) {
-    ctx.strokeStyle = css(colour);
-    ctx.lineWidth = Math.max(1, width);
-    ctx.setLineDash(style === 1 ? DASH_DOT_DOT : []);
+  // The context's pen and font are set only when they change: setting them is not free.
+  function setPen(S, style, width, colour) {
+    const ctx = S.ctx;
+    const w = Math.max(1, width);
+    if (S.penColour !== colour) {
+      ctx.strokeStyle = css(colour);
+      S.penColour = colour;
+    }
+    if (S.penWidth !== w) {
+      ctx.lineWidth = w;
+      S.penWidth = w;
+    }
+    if (S.penStyle !== style) {
+      ctx.setLineDash(style === 1 ? DASH_DOT_DOT : []);
+      S.penStyle = style;
+    }
+  }
+
+  const textWidths = new Map();
+
+  function setFont(S, label) {
+    if (S.label !== label) {
+      S.ctx.font = label ? LABEL_FONT : DEFAULT_FONT;
+      S.label = label;
+    }
+  }
+
+  function textWidth(S, label, str) {
+    const key = (label ? 'L' : 'D') + str;
+    let w = textWidths.get(key);
+    if (w === undefined) {
+      w = S.ctx.measureText(str).width;
+      if (textWidths.size > 4096) textWidths.clear();
+      textWidths.set(key, w);
+    }
+    return w;
   }
 
   // GDI's Rectangle and Ellipse: the box without its right column and bottom row, filled
@@ -95,7 +128,7 @@
     const ctx = S.ctx;
     const width = Math.max(1, penWidth);
     const o = width % 2 ? 0.5 : 0;
-    setPen(ctx, penStyle, penWidth, penColour);
+    setPen(S, penStyle, penWidth, penColour);
     if (kind === 0) {
       if (!hollow) {
         ctx.fillStyle = css(brushColour);
@@ -132,10 +165,10 @@
     ctx.moveTo(ax, ay);
     ctx.lineTo(bx, by);
     if (penStyle === 1 && opaque) {
-      setPen(ctx, 0, penWidth, 0xFFFFFF);
+      setPen(S, 0, penWidth, 0xFFFFFF);
       ctx.stroke();
     }
-    setPen(ctx, penStyle, penWidth, penColour);
+    setPen(S, penStyle, penWidth, penColour);
     ctx.stroke();
   }
 
@@ -143,9 +176,9 @@
     const S = surfaces.get(handle);
     if (!S || str === '') return;
     const ctx = S.ctx;
-    ctx.font = label ? LABEL_FONT : DEFAULT_FONT;
+    setFont(S, label);
     const height = label ? 20 : DEFAULT_FONT_HEIGHT;
-    const width = ctx.measureText(str).width;
+    const width = textWidth(S, label, str);
     if (boxed) {  // one line, centred, clipped to the box
       ctx.save();
       ctx.beginPath();
@@ -368,8 +401,22 @@
       for (const el of form.querySelectorAll('[data-id]')) {
         const id = Number(el.dataset.id);
         if (el.tagName === 'INPUT') {
-          el.addEventListener('input', function (e) { if (!e.isComposing) command(panel, id); });
-          el.addEventListener('compositionend', function () { command(panel, id); });
+          const fixed = el.hasAttribute('data-no-scroll');
+          let kept = el.value;
+          // A box that does not scroll takes no more text than it can show.
+          const changed = function () {
+            if (fixed && el.value.length > kept.length && el.scrollWidth > el.clientWidth) {
+              const at = Math.max(0, (el.selectionStart || 0) - (el.value.length - kept.length));
+              el.value = kept;
+              el.setSelectionRange(at, at);
+              return;
+            }
+            kept = el.value;
+            command(panel, id);
+          };
+          el.addEventListener('input', function (e) { if (!e.isComposing) changed(); });
+          el.addEventListener('compositionend', changed);
+          el.addEventListener('focus', function () { kept = el.value; });
           el.addEventListener('focus', function () { command(panel, id); });
           el.addEventListener('blur', function () { command(panel, id); });
           el.addEventListener('keydown', function (e) { if (e.key === 'Enter') e.preventDefault(); });
