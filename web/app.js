@@ -16,7 +16,9 @@
   const LINK_PREFIX = 'c=';
   // The largest box blended as a whole; beyond it only the part on the surface is keyed.
   const LARGEST_BLEND = 4096;
+  // The keyed pictures kept: a few sizes of each, and never more pixels than this in all.
   const KEYED_CACHE_SIZE = 24;
+  const KEYED_CACHE_PIXELS = 24 * 1024 * 1024;
   // Cosmetic dash-dot-dot: 9 on, then 3 off, 3 on twice.
   const DASH_DOT_DOT = [9, 3, 3, 3, 3, 3];
   const LABEL_FONT = '600 20px "MS Gothic", "ＭＳ ゴシック", "Osaka-Mono", "IPAGothic", ' +
@@ -75,7 +77,7 @@
     surfaces.delete(handle);
     const prefix = handle + ':';
     for (const key of Array.from(keyedCache.keys())) {
-      if (key.startsWith(prefix)) keyedCache.delete(key);
+      if (key.startsWith(prefix)) forgetKeyed(key);
     }
   }
 
@@ -217,6 +219,14 @@
   // The picture stretched to w x h with its transparent colour keyed out, made once per
   // picture, part and size and kept for the frames that follow.
   const keyedCache = new Map();
+  let keyedPixels = 0;
+
+  function forgetKeyed(key) {
+    const c = keyedCache.get(key);
+    if (!c) return;
+    keyedPixels -= c.width * c.height;
+    keyedCache.delete(key);
+  }
 
   function keyed(source, S, sx, sy, sw, sh, w, h, transparent) {
     const key = source + ':' + sx + ',' + sy + ',' + sw + ',' + sh + ':' + w + 'x' + h + ':' + transparent;
@@ -226,6 +236,7 @@
       keyedCache.set(key, c);
       return c;
     }
+    if (w * h > KEYED_CACHE_PIXELS) return null;
     c = newCanvas(w, h);
     const ctx = c.getContext('2d', {willReadFrequently: true});
     ctx.imageSmoothingEnabled = false;
@@ -238,7 +249,11 @@
     }
     ctx.putImageData(image, 0, 0);
     keyedCache.set(key, c);
-    if (keyedCache.size > KEYED_CACHE_SIZE) keyedCache.delete(keyedCache.keys().next().value);
+    keyedPixels += w * h;
+    while (keyedCache.size > 1 &&
+        (keyedCache.size > KEYED_CACHE_SIZE || keyedPixels > KEYED_CACHE_PIXELS)) {
+      forgetKeyed(keyedCache.keys().next().value);
+    }
     return c;
   }
 
@@ -260,6 +275,7 @@
           Math.max(sy1 - sy0, 1), opacity, transparent);
     }
     const picture = keyed(source, S, sx, sy, sw, sh, w, h, transparent);
+    if (!picture) return 0;
     D.ctx.globalAlpha = (opacity & 255) / 255;
     D.ctx.drawImage(picture, x, y, w, h);
     D.ctx.globalAlpha = 1;
@@ -596,7 +612,9 @@
       boardCanvas.setPointerCapture(e.pointerId);
       e.preventDefault();
     }
-    const now = e.type === 'pointercancel' ? 0 : heldButtons(e);
+    const ended = e.type === 'pointercancel' || e.type === 'lostpointercapture';
+    if (ended && held === 0) return;
+    const now = ended ? 0 : heldButtons(e);
     const p = boardPoint(e);
     const pressed = now & ~held;
     const released = held & ~now;
@@ -613,7 +631,8 @@
   }
 
   function wirePointer() {
-    for (const type of ['pointerdown', 'pointermove', 'pointerup', 'pointercancel']) {
+    for (const type of ['pointerdown', 'pointermove', 'pointerup', 'pointercancel',
+      'lostpointercapture']) {
       boardCanvas.addEventListener(type, onPointer);
     }
     boardCanvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
