@@ -287,10 +287,14 @@
   const ownPictures = new Map();  // lower-case name -> ImageBitmap
   let chosenPicture = null;       // the picture the user picked last, until the core takes it
 
+  // A picture's surface; a transparent part of a PNG shows white, like the empty board.
   function pictureSurface(bitmap) {
     const w = bitmap.width, h = bitmap.height;
     const handle = register(newCanvas(w, h), w, h, 1);
-    surfaces.get(handle).ctx.drawImage(bitmap, 0, 0);
+    const ctx = surfaces.get(handle).ctx;
+    ctx.fillStyle = '#fff';
+    ctx.fillRect(0, 0, w, h);
+    ctx.drawImage(bitmap, 0, 0);
     return {handle: handle, w: w, h: h};
   }
 
@@ -755,6 +759,7 @@
     Promise.all([createDozero({dz: page, wasmBinary: wasm}), loadOwnPictures()]).then(function (results) {
       module = results[0];
       const handle = register(boardCanvas, BOARD_WIDTH, BOARD_HEIGHT, scale);
+      document.title = module.UTF8ToString(module._dz_title());
       module._dz_start(handle, BOARD_WIDTH, BOARD_HEIGHT);
       loadFromAddress();
       requestPaint();

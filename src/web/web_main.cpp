@@ -3,6 +3,7 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 #include "app/frame.h"
@@ -11,6 +12,7 @@
 #include "app/settings.h"
 #include "board/board.h"
 #include "panels/panels.h"
+#include "version.h"
 #include "web/web_canvas.h"
 #include "web/web_ports.h"
 
@@ -82,6 +84,13 @@ EMSCRIPTEN_KEEPALIVE int dz_command(int panel, int control) {
 
 EMSCRIPTEN_KEEPALIVE void dz_choose_file(const char* path, const char* name) {
   dz::web::SetChosenFile(path, name);
+}
+
+// The window title, from the project's one version.
+EMSCRIPTEN_KEEPALIVE const char* dz_title() {
+  static char title[32];
+  std::snprintf(title, sizeof title, "dozero ver 0.%d", DOZERO_VERSION_MINOR);
+  return title;
 }
 
 // True while a character or an area is on the board.
