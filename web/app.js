@@ -23,7 +23,7 @@
   const DASH_DOT_DOT = [9, 3, 3, 3, 3, 3];
   const LABEL_FONT = '600 20px "MS Gothic", "ＭＳ ゴシック", "Osaka-Mono", "IPAGothic", ' +
       '"IPAゴシック", "Noto Sans Mono CJK JP", "VL Gothic", "TakaoGothic", monospace';
-  const DEFAULT_FONT = '700 14px "MS UI Gothic", "Meiryo UI", system-ui, sans-serif';
+  const DEFAULT_FONT = '400 15px "MS UI Gothic", "Meiryo UI", "IPAGothic", system-ui, sans-serif';
   const DEFAULT_FONT_HEIGHT = 16;
 
   const boardCanvas = document.getElementById('board');
