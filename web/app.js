@@ -548,17 +548,14 @@
   }
 
   // The asynchronous clipboard first; when the browser refuses it, the older copy command;
-  // when that fails too, the text is left selected for the user to copy.
-  function putClipboard(s, field) {
+  // when that fails too, `refused` shows the user where to copy the text from.
+  function putClipboard(s, refused) {
     const fallback = function () {
       if (copyWithSelection(s)) {
         showNote('コピーしました');
         return;
       }
-      const f = field || control(BOARD, ID_CODE);
-      f.focus();
-      f.select();
-      showNote('クリップボードを使えません。選択した文字を Ctrl+C でコピーしてください');
+      refused();
     };
     if (navigator.clipboard && navigator.clipboard.writeText) {
       navigator.clipboard.writeText(s).then(function () { showNote('コピーしました'); }, fallback);
@@ -678,7 +675,12 @@
 
   function copyLink() {
     const code = getText(BOARD, ID_CODE);
-    putClipboard(pageAddress() + '#' + LINK_PREFIX + encodeURIComponent(code));
+    const link = pageAddress() + '#' + LINK_PREFIX + encodeURIComponent(code);
+    putClipboard(link, function () {
+      // The link goes into the address bar (without loading it again) for the user to copy.
+      history.replaceState(null, '', link);
+      showNote('クリップボードを使えません。アドレス欄のリンクをコピーしてください');
+    });
   }
 
   // A board in the address goes through the code field and the load command, like a
@@ -727,13 +729,35 @@
     showPanel: showPanel,
     isMenuChecked: isMenuChecked,
     setMenuChecked: setMenuChecked,
-    putClipboard: function (s) { putClipboard(s, control(BOARD, ID_CODE)); },
+    putClipboard: function (s) {
+      putClipboard(s, function () {
+        const f = control(BOARD, ID_CODE);
+        f.focus();
+        f.select();
+        showNote('クリップボードを使えません。選択した文字を Ctrl+C でコピーしてください');
+      });
+    },
     showError: showError,
     requestPaint: requestPaint,
   };
 
+  // On a screen narrower than the window (a tablet upright), the whole window is scaled
+  // down to fit; pointer positions follow the scaled board.
+  function fitWindow() {
+    const win = document.getElementById('window');
+    win.style.transform = '';
+    const room = document.documentElement.clientWidth - 2 * win.offsetLeft;
+    const s = Math.min(1, room / win.offsetWidth);
+    if (s < 1) {
+      win.style.transformOrigin = '0 0';
+      win.style.transform = 'scale(' + s + ')';
+    }
+  }
+
   function start() {
     placeControls();
+    fitWindow();
+    window.addEventListener('resize', fitWindow);
     for (const s of document.querySelectorAll('.panel select')) s.selectedIndex = -1;
     sizeBoard();
     wireControls();

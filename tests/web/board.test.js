@@ -255,6 +255,33 @@ test('copy, load, and a link opened in a fresh page', async () => {
   await done(page);
 });
 
+test('a refused clipboard: the code is left selected, the link put in the address bar', async () => {
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    navigator.clipboard.writeText = () => Promise.reject(new Error('refused'));
+    document.execCommand = () => false;
+  });
+  await page.goto(server.url);
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
+  page.errors = [];
+  page.on('pageerror', (e) => page.errors.push(String(e)));
+  await h.clickControl(page, ADD);
+  await h.clickControl(page, COPY);
+  await page.waitForFunction(() => document.getElementById('note').textContent !== '');
+  const selected = await page.evaluate(() => {
+    const e = document.activeElement;
+    return [e.dataset.id, e.value.slice(e.selectionStart, e.selectionEnd)];
+  });
+  assert.deepEqual(selected, ['1007', 'A:1,1:r']);
+  await h.clickControl(page, '#link');
+  await page.waitForFunction(() => location.hash !== '');
+  assert.equal(page.url(), server.url + '#c=' + encodeURIComponent('A:1,1:r'));
+  assert.match(await page.$eval('#note', (e) => e.textContent), /アドレス欄/);
+  await h.drag(page, [15, 15], [100, 100]);  // the board was not loaded again
+  assert.equal(await h.code(page), 'A:91,91:r');
+  await done(page);
+});
+
 test('Japanese names: typed, cut after a whole character, never markup', async () => {
   const page = await fresh();
   await h.clickControl(page, ADD);

@@ -66,3 +66,23 @@ test('twice the pixel density: a sharper backing store, the same board', async (
   assert.deepEqual(await h.pixel(page, 30, 4), [100, 100, 255]);
   await page.close();
 });
+
+test('a narrow screen: the window is scaled to fit and the board follows the pointer', async () => {
+  const page = await browser.newPage();
+  await page.setViewport({width: 600, height: 900, deviceScaleFactor: 1, hasTouch: true});
+  await page.goto(server.url);
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
+      window.dozero.paints() > 0);
+  const width = await page.$eval('#window', (e) => e.getBoundingClientRect().width);
+  assert.ok(width <= 600, `the window is ${width} pixels wide`);
+  await h.clickControl(page, h.ctl(h.BOARD, 1011));
+  const b = await page.$eval('#board', (c) => c.getBoundingClientRect().toJSON());
+  const f = b.width / 601;
+  await page.mouse.move(b.x + 15 * f, b.y + 15 * f);
+  await page.mouse.down();
+  await page.mouse.move(b.x + 100.5 * f, b.y + 100.5 * f, {steps: 3});
+  await page.mouse.up();
+  await h.settle(page);
+  assert.equal(await h.code(page), 'A:91,91:r');
+  await page.close();
+});
