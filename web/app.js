@@ -348,7 +348,9 @@
 
   function setText(panel, id, s) {
     const c = control(panel, id);
-    if (c) c.value = s;
+    if (!c) return;
+    c.value = s;
+    c.dzKept = s;
   }
 
   function getText(panel, id) {
@@ -422,21 +424,21 @@
         const id = Number(el.dataset.id);
         if (el.tagName === 'INPUT') {
           const fixed = el.hasAttribute('data-no-scroll');
-          let kept = el.value;
+          el.dzKept = el.value;  // the text before the user's change (setText keeps it too)
           // A box that does not scroll takes no more text than it can show.
           const changed = function () {
+            const kept = el.dzKept;
             if (fixed && el.value.length > kept.length && el.scrollWidth > el.clientWidth) {
               const at = Math.max(0, (el.selectionStart || 0) - (el.value.length - kept.length));
               el.value = kept;
               el.setSelectionRange(at, at);
               return;
             }
-            kept = el.value;
+            el.dzKept = el.value;
             command(panel, id);
           };
           el.addEventListener('input', function (e) { if (!e.isComposing) changed(); });
           el.addEventListener('compositionend', changed);
-          el.addEventListener('focus', function () { kept = el.value; });
           el.addEventListener('focus', function () { command(panel, id); });
           el.addEventListener('blur', function () { command(panel, id); });
           el.addEventListener('keydown', function (e) { if (e.key === 'Enter') e.preventDefault(); });

@@ -302,6 +302,18 @@ test('Japanese names: typed, cut after a whole character, never markup', async (
   const shown = await h.value(page, NAME);
   assert.ok(shown.length >= 1 && shown.length < 6, `the box took ${shown}`);
   assert.equal(await h.code(page), `${shown.slice(0, 3)}:1,1:r`);
+  // Another character selected while the box keeps the focus: a full box stays its name.
+  await h.drag(page, [15, 15], [200, 200]);
+  await h.clickControl(page, ADD);
+  await page.focus(NAME);
+  await h.drag(page, [15, 15], [100, 100]);
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.id), '1004');
+  await page.keyboard.press('End');
+  await page.keyboard.type('WWWWWW');
+  const second = await h.value(page, NAME);
+  assert.ok(second.startsWith('B') && second.length < 7, `the box shows ${second}`);
+  await h.click(page, 105, 105);
+  assert.equal(await h.code(page), `${shown.slice(0, 3)}:181,181:r ${second.slice(0, 3)}:91,91:r`);
   // A link whose name carries markup: drawn on the canvas and shown as form text only.
   const hostile = '<img src=x onerror=alert(1)>:1,1:r';
   const other = await fresh(server.url + '#c=' + encodeURIComponent(hostile));
