@@ -247,7 +247,7 @@ void CompositeOverWhite(BmpPicture* out) {
 // Reads a DIB of `size` bytes. With `pixelOffset` (a file's), the pixels start that many
 // bytes into the DIB; without it (a packed DIB) they follow the colour table.
 BmpStatus ReadDib(const std::uint8_t* dib, std::size_t size, const std::uint64_t* pixelOffset,
-                  BmpPicture* out) {
+                  std::int64_t maxPixels, BmpPicture* out) {
   if (size < 4) return BmpStatus::HeaderCut;
   const std::uint32_t headerSize = U32(dib);
   HeaderKind kind;
@@ -298,7 +298,8 @@ BmpStatus ReadDib(const std::uint8_t* dib, std::size_t size, const std::uint64_t
   if (layout.topDown && (layout.method == Method::Rle8 || layout.method == Method::Rle4)) {
     return BmpStatus::BadCompression;
   }
-  if (width > kMaxBmpSide || height > kMaxBmpSide || width * height > kMaxBmpPixels) {
+  if (width > kMaxBmpSide || height > kMaxBmpSide ||
+      width * height > std::min(maxPixels, kMaxBmpPixels)) {
     return BmpStatus::TooLarge;
   }
   layout.width = static_cast<std::int32_t>(width);
@@ -391,7 +392,8 @@ BmpStatus Finish(BmpStatus status, BmpPicture* picture) {
 
 }  // namespace
 
-BmpStatus ReadBmpFile(const std::uint8_t* data, std::size_t size, BmpPicture* picture) {
+BmpStatus ReadBmpFile(const std::uint8_t* data, std::size_t size, BmpPicture* picture,
+                      std::int64_t maxPixels) {
   *picture = BmpPicture{};
   if (data == nullptr || size < kFileHeaderSize || data[0] != 'B' || data[1] != 'M') {
     return BmpStatus::NotBmp;
@@ -400,14 +402,16 @@ BmpStatus ReadBmpFile(const std::uint8_t* data, std::size_t size, BmpPicture* pi
   const std::uint32_t offset = U32(data + 10);
   if (offset < kFileHeaderSize) return BmpStatus::BadPixelOffset;
   const std::uint64_t pixelOffset = offset - kFileHeaderSize;
-  return Finish(ReadDib(data + kFileHeaderSize, size - kFileHeaderSize, &pixelOffset, picture),
-                picture);
+  return Finish(
+      ReadDib(data + kFileHeaderSize, size - kFileHeaderSize, &pixelOffset, maxPixels, picture),
+      picture);
 }
 
-BmpStatus ReadPackedDib(const std::uint8_t* data, std::size_t size, BmpPicture* picture) {
+BmpStatus ReadPackedDib(const std::uint8_t* data, std::size_t size, BmpPicture* picture,
+                        std::int64_t maxPixels) {
   *picture = BmpPicture{};
   if (data == nullptr) return BmpStatus::HeaderCut;
-  return Finish(ReadDib(data, size, nullptr, picture), picture);
+  return Finish(ReadDib(data, size, nullptr, maxPixels, picture), picture);
 }
 
 const char* BmpStatusName(BmpStatus status) {

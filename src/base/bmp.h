@@ -66,9 +66,12 @@ struct BmpPicture {
 };
 
 // Reads a whole .bmp file. On a refusal `picture` is left empty (0 × 0, no pixels).
-BmpStatus ReadBmpFile(const std::uint8_t* data, std::size_t size, BmpPicture* picture);
+// `maxPixels` lowers the bound on the pixel count (never raises it beyond kMaxBmpPixels).
+BmpStatus ReadBmpFile(const std::uint8_t* data, std::size_t size, BmpPicture* picture,
+                      std::int64_t maxPixels = kMaxBmpPixels);
 // Reads a packed DIB: the info header, then the masks and colour table, then the pixels.
-BmpStatus ReadPackedDib(const std::uint8_t* data, std::size_t size, BmpPicture* picture);
+BmpStatus ReadPackedDib(const std::uint8_t* data, std::size_t size, BmpPicture* picture,
+                        std::int64_t maxPixels = kMaxBmpPixels);
 
 // A short English name of a status, for checks and diagnostics.
 const char* BmpStatusName(BmpStatus status);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/bmp.h"
 #include "win32/gdi_canvas.h"
 #include "win32/text.h"
 
@@ -28,19 +29,96 @@ namespace {
 AppHandles noHandles;
 AppHandles* handles = &noHandles;
 
+// The bytes of a file, mapped for reading while this lives; none when the file cannot be
+// opened, is empty or is larger than any picture the reader takes.
+class MappedFile {
+ public:
+  explicit MappedFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kLargestFile) {
+      HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+      if (mapping != nullptr) {
+        view_ = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+        if (view_ != nullptr) size_ = static_cast<std::size_t>(size.QuadPart);
+        CloseHandle(mapping);  // the view keeps the mapping
+      }
+    }
+    CloseHandle(file);
+  }
+  ~MappedFile() {
+    if (view_ != nullptr) UnmapViewOfFile(view_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  const std::uint8_t* Data() const { return static_cast<const std::uint8_t*>(view_); }
+  std::size_t Size() const { return size_; }
+
+ private:
+  // The largest picture the reader takes, 32 bits a pixel, with room for headers and
+  // trailing data.
+  static constexpr LONGLONG kLargestFile = kMaxBmpPixels * 4 + (LONGLONG{1} << 24);
+  void* view_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// Reads the program's bitmap resource `name` (a packed DIB); false when there is none.
+bool ReadBitmapResource(const std::wstring& name, BmpPicture* picture) {
+  HRSRC resource = FindResourceW(handles->appInstance, name.c_str(), RT_BITMAP);
+  if (resource == nullptr) return false;
+  HGLOBAL block = LoadResource(handles->appInstance, resource);
+  const void* bytes = block != nullptr ? LockResource(block) : nullptr;
+  if (bytes == nullptr) return false;
+  return ReadPackedDib(static_cast<const std::uint8_t*>(bytes),
+                       SizeofResource(handles->appInstance, resource), picture) == BmpStatus::Ok;
+}
+
+bool ReadBitmapFile(const std::wstring& name, BmpPicture* picture) {
+  const MappedFile file(name);
+  if (file.Data() == nullptr) return false;
+  return ReadBmpFile(file.Data(), file.Size(), picture) == BmpStatus::Ok;
+}
+
+// A memory surface holding the picture in a 32-bit DIB section; null when GDI refuses.
+std::unique_ptr<Canvas> SurfaceFromPicture(const BmpPicture& picture, std::int32_t* width,
+                                           std::int32_t* height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = picture.height;  // bottom-up, as a loaded bitmap is
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr) return nullptr;
+  if (bits == nullptr) {
+    DeleteObject(bitmap);
+    return nullptr;
+  }
+  // 0x00RRGGBB is the byte order of a 32-bit DIB: blue, green, red, 0.
+  const std::size_t rowBytes = static_cast<std::size_t>(picture.width) * 4;
+  for (std::int32_t y = 0; y < picture.height; ++y) {
+    std::memcpy(static_cast<std::uint8_t*>(bits) + rowBytes * (picture.height - 1 - y),
+                &picture.pixels[static_cast<std::size_t>(y) * picture.width], rowBytes);
+  }
+  return SurfaceFromBitmap(bitmap, width, height);
+}
+
 class Win32Pictures : public Pictures {
  public:
   std::unique_ptr<Canvas> LoadPicture(const char* name, std::int32_t* width,
                                       std::int32_t* height) override {
     const std::wstring wide = ToWide(name);
     if (wide.empty()) return nullptr;
-    // A bitmap resource of the program under that name first, then a file.
-    HANDLE picture = LoadImageW(handles->appInstance, wide.c_str(), IMAGE_BITMAP, 0, 0, 0);
-    if (picture == nullptr) {
-      picture = LoadImageW(nullptr, wide.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
-    }
-    if (picture == nullptr) return nullptr;
-    return SurfaceFromBitmap(static_cast<HBITMAP>(picture), width, height);
+    // A bitmap resource of the program under that name first, then a file. A picture the
+    // reader refuses counts as one that could not be loaded.
+    BmpPicture picture;
+    if (!ReadBitmapResource(wide, &picture) && !ReadBitmapFile(wide, &picture)) return nullptr;
+    return SurfaceFromPicture(picture, width, height);
   }
   std::unique_ptr<Canvas> CreateEmptySurface() override {
     std::unique_ptr<Canvas> surface = CreateEmptyMemorySurface();

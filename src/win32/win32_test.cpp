@@ -309,6 +309,136 @@ void PicturePort() {
   CHECK(gdi != nullptr && gdi->Width() == 601 && gdi->Height() == 600);
 }
 
+// ---- pictures through the core's BMP reader --------------------------------------------------
+
+std::string Le(std::uint32_t v, int bytes) {
+  std::string s;
+  for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>(v >> (8 * i)));
+  return s;
+}
+
+// A BMP file: the file header, an info header of `headerSize` bytes (fields beyond the
+// first 40 from `headerTail`), then `table` (masks, colours) and `pixels`.
+std::string BmpFile(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression,
+                    const std::string& table, const std::string& pixels,
+                    std::uint32_t headerSize = 40, const std::string& headerTail = "",
+                    int planes = 1) {
+  std::string info = Le(headerSize, 4) + Le(static_cast<std::uint32_t>(width), 4) +
+                     Le(static_cast<std::uint32_t>(height), 4) + Le(planes, 2) + Le(bits, 2) +
+                     Le(compression, 4) + Le(static_cast<std::uint32_t>(pixels.size()), 4) +
+                     std::string(16, '\0') + headerTail;
+  info.resize(headerSize, '\0');
+  const std::uint32_t offset = 14 + headerSize + static_cast<std::uint32_t>(table.size());
+  return "BM" + Le(offset + static_cast<std::uint32_t>(pixels.size()), 4) + Le(0, 4) +
+         Le(offset, 4) + info + table + pixels;
+}
+
+void WriteFileBytes(const wchar_t* name, const std::string& bytes) {
+  HANDLE f =
+      CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+// The pixel (x, y) of a loaded picture as 0x00BBGGRR, or CLR_INVALID.
+COLORREF PixelAt(const std::unique_ptr<dz::Canvas>& picture, int x, int y) {
+  auto* gdi = dynamic_cast<const dz::win32::GdiCanvas*>(picture.get());
+  return gdi != nullptr ? GetPixel(gdi->Dc(), x, y) : CLR_INVALID;
+}
+
+void PictureFormats() {
+  // red, green, blue, black
+  const std::string palette4 = Le(0xFF0000, 4) + Le(0x00FF00, 4) + Le(0x0000FF, 4) + Le(0, 4);
+  const std::string rgb24 = std::string("\0\0\xFF\0\xFF\0\0\0", 8);  // red, green, padding
+  const std::string jpeg = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11);
+  struct Broken {
+    const char* what;
+    std::string bytes;
+  };
+  const Broken broken[] = {
+      {"info header cut", BmpFile(2, 1, 24, 0, "", rgb24).substr(0, 30)},
+      {"pixels cut", BmpFile(2, 2, 24, 0, "", rgb24)},
+      {"width 0", BmpFile(0, 1, 24, 0, "", rgb24)},
+      {"height 0", BmpFile(2, 0, 24, 0, "", rgb24)},
+      {"negative width", BmpFile(-2, 1, 24, 0, "", rgb24)},
+      {"7 bits", BmpFile(2, 1, 7, 0, "", rgb24)},
+      {"2 bits", BmpFile(2, 1, 2, 0, palette4, rgb24)},
+      {"0 planes", BmpFile(2, 1, 24, 0, "", rgb24, 40, "", 0)},
+      {"all-zero masks", BmpFile(2, 1, 16, 3, std::string(12, '\0'), "\1\2\3\4")},
+      {"embedded JPEG", BmpFile(2, 1, 0, 4, "", jpeg)},
+      {"bad RLE", BmpFile(2, 1, 8, 1, palette4, std::string("\5\1\0\1", 4))},
+      {"index beyond the table", BmpFile(2, 1, 8, 0, Le(1, 4) + Le(2, 4), "\1\7\0\0")},
+      {"empty file", ""},
+  };
+  for (const Broken& b : broken) {
+    std::string bytes = b.bytes;
+    if (std::strcmp(b.what, "index beyond the table") == 0) {
+      bytes.replace(14 + 32, 4, Le(2, 4));  // two colours used
+    }
+    WriteFileBytes(L"broken.bmp", bytes);
+    std::int32_t w = -1;
+    std::int32_t h = -1;
+    const bool refused = dz::ports.pictures->LoadPicture("broken.bmp", &w, &h) == nullptr;
+    Check(refused, b.what, __LINE__);
+  }
+  {
+    std::string bytes = BmpFile(2, 1, 24, 0, "", rgb24);
+    bytes.replace(10, 4, Le(100000, 4));  // the pixels would start beyond the file
+    WriteFileBytes(L"broken.bmp", bytes);
+    std::int32_t w = 0;
+    std::int32_t h = 0;
+    CHECK(dz::ports.pictures->LoadPicture("broken.bmp", &w, &h) == nullptr);
+  }
+  DeleteFileW(L"broken.bmp");
+
+  std::int32_t w = 0;
+  std::int32_t h = 0;
+  // 8 bits, top-down: the first row stored is the top one.
+  WriteFileBytes(L"top-down.bmp",
+                 BmpFile(2, -2, 8, 0, palette4, std::string("\0\1\0\0\2\3\0\0", 8)));
+  std::unique_ptr<dz::Canvas> p = dz::ports.pictures->LoadPicture("top-down.bmp", &w, &h);
+  CHECK(p != nullptr && w == 2 && h == 2);
+  CHECK(PixelAt(p, 0, 0) == RGB(255, 0, 0) && PixelAt(p, 1, 0) == RGB(0, 255, 0));
+  CHECK(PixelAt(p, 0, 1) == RGB(0, 0, 255) && PixelAt(p, 1, 1) == RGB(0, 0, 0));
+  DeleteFileW(L"top-down.bmp");
+
+  // 32 bits with an alpha mask (V5): composited over white.
+  const std::string masks = Le(0xFF0000, 4) + Le(0xFF00, 4) + Le(0xFF, 4) + Le(0xFF000000, 4);
+  WriteFileBytes(L"alpha.bmp", BmpFile(3, 1, 32, 3, "",
+                                       std::string("\0\0\xFF\xFF\0\0\0\0"
+                                                   "\0\0\0\x80",
+                                                   12),
+                                       124, masks));
+  p = dz::ports.pictures->LoadPicture("alpha.bmp", &w, &h);
+  CHECK(p != nullptr && w == 3 && h == 1);
+  CHECK(PixelAt(p, 0, 0) == RGB(255, 0, 0));      // opaque
+  CHECK(PixelAt(p, 1, 0) == RGB(255, 255, 255));  // transparent: the board's white
+  CHECK(PixelAt(p, 2, 0) == RGB(127, 127, 127));  // half black over white
+  DeleteFileW(L"alpha.bmp");
+
+  // RLE8 with a delta: the skipped pixels are white.
+  WriteFileBytes(L"rle.bmp",
+                 BmpFile(3, 2, 8, 1, palette4, std::string("\1\1\0\2\1\1\1\2\0\1", 10)));
+  p = dz::ports.pictures->LoadPicture("rle.bmp", &w, &h);
+  CHECK(p != nullptr && w == 3 && h == 2);
+  CHECK(PixelAt(p, 0, 1) == RGB(0, 255, 0) && PixelAt(p, 1, 1) == RGB(255, 255, 255));
+  CHECK(PixelAt(p, 2, 0) == RGB(0, 0, 255) && PixelAt(p, 0, 0) == RGB(255, 255, 255));
+  DeleteFileW(L"rle.bmp");
+
+  // A bitmap resource comes before a file of the same name.
+  WriteFileBytes(L"checks.bmp", BmpFile(1, 1, 24, 0, "", std::string("\0\0\0\0", 4)));
+  p = dz::ports.pictures->LoadPicture("checks.bmp", &w, &h);
+  CHECK(p != nullptr && w == 2 && h == 2);
+  CHECK(PixelAt(p, 0, 0) == RGB(0, 0, 255) && PixelAt(p, 1, 0) == RGB(255, 255, 255));
+  CHECK(PixelAt(p, 0, 1) == RGB(255, 0, 0) && PixelAt(p, 1, 1) == RGB(0, 255, 0));
+  DeleteFileW(L"checks.bmp");
+
+  // The program's own pictures, 24 bits, come out as stored.
+  p = dz::ports.pictures->LoadPicture("shadow.bmp", &w, &h);
+  CHECK(p != nullptr && PixelAt(p, 0, 0) != CLR_INVALID);
+}
+
 void DirectoryPort() {
   // The working directory goes back as the same wide name, even one that code page 932
   // cannot spell.
@@ -370,6 +500,7 @@ int main() {
   PanelPorts(parent);
   MenuPort();
   PicturePort();
+  PictureFormats();
   DirectoryPort();
   std::printf("%d checks, %d failed\n", checks, failures);
   return failures == 0 ? 0 : 1;

@@ -339,6 +339,14 @@ std::vector<Valid> ValidPictures() {
   return v;
 }
 
+// A 4 × 3 RLE8 picture, from the table above.
+Bytes Rle8ForBound() {
+  for (const Valid& c : ValidPictures()) {
+    if (c.name == "RLE8") return c.bmp.File();
+  }
+  return {};
+}
+
 TEST(BmpTest, ReadsEveryFormatAsFileAndAsPackedDib) {
   for (const Valid& c : ValidPictures()) {
     SCOPED_TRACE(c.name);
@@ -406,6 +414,18 @@ TEST(BmpTest, ColourTableEndsAtThePixelOffset) {
   EXPECT_EQ(p.pixels, (Pixels{kGreen, kRed}));
   b.pixels = {1, 2, 0, 0};
   EXPECT_EQ(ReadFile(b.File(), &p), BmpStatus::BadIndex);
+}
+
+TEST(BmpTest, CallersMayLowerThePixelBound) {
+  const Bytes rle = Rle8ForBound();
+  BmpPicture p;
+  EXPECT_EQ(ReadBmpFile(rle.data(), rle.size(), &p, 11), BmpStatus::TooLarge);
+  EXPECT_EQ(ReadBmpFile(rle.data(), rle.size(), &p, 12), BmpStatus::Ok);
+  EXPECT_EQ(ReadBmpFile(rle.data(), rle.size(), &p, kMaxBmpPixels * 2), BmpStatus::Ok);
+  Bytes dib(rle.begin() + 14, rle.end());
+  EXPECT_EQ(ReadPackedDib(dib.data(), dib.size(), &p, 11), BmpStatus::TooLarge);
+  EXPECT_EQ(ReadPackedDib(dib.data(), dib.size(), &p, 12), BmpStatus::Ok);
+  EXPECT_EQ(p.pixels.size(), 12u);
 }
 
 // ---- hostile pictures ------------------------------------------------------------------------
