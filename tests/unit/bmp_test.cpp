@@ -109,234 +109,114 @@ BmpStatus ReadDib(const Bytes& b, BmpPicture* p) {
   return ReadPackedDib(b.data(), b.size(), p);
 }
 
+// A picture laid out by Bmp; `colorsUsed` 0 means the whole table of its bit count.
+Bmp Pic(std::int32_t w, std::int32_t h, std::uint32_t bits, Bytes pixels,
+        std::vector<std::uint32_t> palette = {}, std::uint32_t compression = 0,
+        std::vector<std::uint32_t> masks = {}, std::uint32_t headerSize = 40) {
+  Bmp b;
+  b.headerSize = headerSize;
+  b.width = w;
+  b.height = h;
+  b.bits = bits;
+  b.compression = compression;
+  b.masks = std::move(masks);
+  if (bits <= 8 && headerSize > 16 && palette.size() < (1u << bits)) {
+    b.colorsUsed = static_cast<std::uint32_t>(palette.size());
+  }
+  b.palette = std::move(palette);
+  b.pixels = std::move(pixels);
+  return b;
+}
+
 // ---- valid pictures --------------------------------------------------------------------------
 
 struct Valid {
   std::string name;
   Bmp bmp;
-  std::int32_t width;
-  std::int32_t height;
   Pixels expected;  // top-down
 };
 
 const std::vector<std::uint32_t> kFour = {kRed, kGreen, kBlue, Rgb(10, 20, 30)};
+const std::uint32_t kA = Rgb(10, 20, 30);
+const std::uint32_t kO = Rgb(1, 2, 3);
+const std::uint32_t kI = Rgb(200, 100, 50);
+const std::uint32_t kW = kWhite;
+const std::vector<std::uint32_t> kArgb = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 
+// Rows are stored bottom first (unless the height is negative) and padded to 4 bytes.
 std::vector<Valid> ValidPictures() {
-  std::vector<Valid> v;
-  // 3 × 2 in palette formats: rows are stored bottom first and padded to 4 bytes.
-  {
-    Bmp b;
-    b.bits = 1;
-    b.width = 9;  // crosses a byte
-    b.height = 2;
-    b.palette = {Rgb(1, 2, 3), Rgb(200, 100, 50)};
-    b.pixels = {0b10000000, 0b10000000, 0, 0,  // bottom row: 1 0 0 0 0 0 0 0 1
-                0b01111111, 0b00000000, 0, 0};
-    const std::uint32_t o = Rgb(1, 2, 3);
-    const std::uint32_t i = Rgb(200, 100, 50);
-    v.push_back({"1-bit", b, 9, 2, {o, i, i, i, i, i, i, i, o, i, o, o, o, o, o, o, o, i}});
-  }
-  {
-    Bmp b;
-    b.bits = 4;
-    b.width = 3;
-    b.height = 2;
-    b.palette = kFour;
-    b.colorsUsed = 4;
-    b.pixels = {0x01, 0x20, 0, 0, 0x33, 0x10, 0, 0};
-    v.push_back({"4-bit, 4 colours",
-                 b,
-                 3,
-                 2,
-                 {kFour[3], kFour[3], kFour[1], kFour[0], kFour[1], kFour[2]}});
-  }
-  {
-    Bmp b;
-    b.bits = 8;
-    b.width = 3;
-    b.height = -2;  // top-down
-    b.palette = kFour;
-    b.pixels = {0, 1, 2, 0, 3, 3, 0, 0};
-    b.colorsUsed = 4;
-    v.push_back(
-        {"8-bit top-down", b, 3, 2, {kFour[0], kFour[1], kFour[2], kFour[3], kFour[3], kFour[0]}});
-  }
-  {
-    Bmp b;  // 5-5-5 without masks; the top bit is unused
-    b.bits = 16;
-    b.width = 3;
-    b.height = 1;
-    b.pixels = {0x00, 0xFC, 0xE0, 0x03, 0x1F, 0x80, 0, 0};
-    v.push_back({"16-bit 5-5-5", b, 3, 1, {kRed, kGreen, kBlue}});
-  }
-  {
-    Bmp b;  // 5-6-5 bit fields; 16 of 31 scales to 132 exactly (16 × 255 / 31 = 131.6)
-    b.bits = 16;
-    b.compression = 3;
-    b.width = 2;
-    b.height = 1;
-    b.masks = {0xF800, 0x07E0, 0x001F};
-    b.pixels = {0xE0, 0x07, 0x10, 0x00};
-    v.push_back({"16-bit 5-6-5", b, 2, 1, {kGreen, Rgb(0, 0, 132)}});
-  }
-  {
-    Bmp b;  // unusual widths: 3-bit red, 1-bit green, 12-bit blue; full values are full
-    b.bits = 16;
-    b.compression = 3;
-    b.width = 2;
-    b.height = 1;
-    b.masks = {0xE000, 0x1000, 0x0FFF};
-    b.pixels = {0xFF, 0xFF, 0x00, 0x60};  // all ones; red 3 of 7 → 109 (109.3)
-    v.push_back({"16-bit 3-1-12", b, 2, 1, {kWhite, Rgb(109, 0, 0)}});
-  }
-  {
-    Bmp b;  // 4-4-4-4 with alpha after a 40-byte header
-    b.bits = 16;
-    b.compression = 6;
-    b.width = 3;
-    b.height = 1;
-    b.masks = {0x0F00, 0x00F0, 0x000F, 0xF000};
-    // opaque red, transparent red, half (8 of 15) black: 255 × 7 / 15 = 119
-    b.pixels = {0x00, 0xFF, 0x00, 0x0F, 0x00, 0x80, 0, 0};
-    v.push_back({"16-bit 4-4-4-4 alpha", b, 3, 1, {kRed, kWhite, Rgb(119, 119, 119)}});
-  }
-  {
-    Bmp b;  // 3 pixels: 9 bytes padded to 12
-    b.bits = 24;
-    b.width = 3;
-    b.height = 2;
-    b.pixels = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0};
-    v.push_back(
-        {"24-bit", b, 3, 2, {Rgb(3, 2, 1), Rgb(6, 5, 4), Rgb(9, 8, 7), kRed, kGreen, kBlue}});
-  }
-  {
-    Bmp b;  // the reserved byte all 0: opaque
-    b.bits = 32;
-    b.width = 2;
-    b.height = 1;
-    b.pixels = {10, 20, 30, 0, 255, 255, 255, 0};
-    v.push_back({"32-bit, alpha all zero", b, 2, 1, {Rgb(30, 20, 10), kWhite}});
-  }
-  {
-    Bmp b;  // the top byte used: alpha over white
-    b.bits = 32;
-    b.width = 3;
-    b.height = 1;
-    b.pixels = {0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 128};
-    v.push_back({"32-bit with alpha", b, 3, 1, {kWhite, kRed, Rgb(127, 127, 127)}});
-  }
-  {
-    Bmp b;  // V5 with an alpha mask in the header
-    b.headerSize = 124;
-    b.bits = 32;
-    b.compression = 3;
-    b.width = 2;
-    b.height = -1;
-    b.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
-    b.pixels = {0, 0, 0, 0, 200, 100, 0, 255};
-    v.push_back({"V5 32-bit alpha", b, 2, 1, {kWhite, Rgb(0, 100, 200)}});
-  }
-  {
-    Bmp b;  // 10-10-10-2: 1023 is full, 512 of 1023 is 128 (127.6)
-    b.headerSize = 56;
-    b.bits = 32;
-    b.compression = 3;
-    b.width = 1;
-    b.height = 1;
-    b.masks = {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000};
-    b.pixels = {0x00, 0x02, 0xF0, 0xFF};  // alpha 3, red 1023, green 0, blue 512
-    v.push_back({"32-bit 10-10-10-2", b, 1, 1, {Rgb(255, 0, 128)}});
-  }
-  {
-    Bmp b;  // V4, 24 bits
-    b.headerSize = 108;
-    b.width = 1;
-    b.height = 2;
-    b.pixels = {1, 2, 3, 0, 4, 5, 6, 0};
-    v.push_back({"V4 24-bit", b, 1, 2, {Rgb(6, 5, 4), Rgb(3, 2, 1)}});
-  }
-  {
-    Bmp b;  // OS/2 1.x: three bytes per colour
-    b.headerSize = 12;
-    b.bits = 8;
-    b.width = 2;
-    b.height = 2;
-    b.palette.assign(256, kBlack);
-    b.palette[7] = Rgb(7, 8, 9);
-    b.palette[255] = Rgb(255, 1, 2);
-    b.pixels = {7, 255, 0, 0, 255, 7, 0, 0};
-    v.push_back(
-        {"OS/2 core 8-bit", b, 2, 2, {Rgb(255, 1, 2), Rgb(7, 8, 9), Rgb(7, 8, 9), Rgb(255, 1, 2)}});
-  }
-  {
-    Bmp b;
-    b.headerSize = 12;
-    b.width = 1;
-    b.height = 1;
-    b.pixels = {9, 8, 7, 0};
-    v.push_back({"OS/2 core 24-bit", b, 1, 1, {Rgb(7, 8, 9)}});
-  }
-  {
-    Bmp b;  // OS/2 2.x, full header
-    b.headerSize = 64;
-    b.bits = 4;
-    b.width = 2;
-    b.height = 1;
-    b.colorsUsed = 2;
-    b.palette = {kBlue, kGreen};
-    b.pixels = {0x10, 0, 0, 0};
-    v.push_back({"OS/2 2.x 4-bit", b, 2, 1, {kGreen, kBlue}});
-  }
-  {
-    Bmp b;  // OS/2 2.x, shortest header: no compression field
-    b.headerSize = 16;
-    b.bits = 1;
-    b.width = 2;
-    b.height = 1;
-    b.palette = {kBlack, kRed};
-    b.pixels = {0x40, 0, 0, 0};
-    v.push_back({"OS/2 2.x 16-byte header", b, 2, 1, {kBlack, kRed}});
-  }
-  {
-    Bmp b;  // runs, an odd absolute run, a delta, end of line and end of bitmap
-    b.bits = 8;
-    b.compression = 1;
-    b.width = 4;
-    b.height = 3;
-    b.palette = kFour;
-    b.colorsUsed = 4;
-    b.pixels = {
-        0, 3, 1, 1, 2, 0,  // bottom row: absolute G G B, padded to an even length
-        1, 3,              // then one A
-        0, 0,              // end of line
-        0, 2, 1, 1,        // delta: one right, one up, into the top row
-        3, 0,              // R R R at x 1..3; the middle row stays white
-        0, 1,              // end of bitmap
-    };
-    v.push_back({"RLE8",
-                 b,
-                 4,
-                 3,
-                 {kWhite, kRed, kRed, kRed, kWhite, kWhite, kWhite, kWhite, kGreen, kGreen,
-                  kFour[2], kFour[3]}});
-  }
-  {
-    Bmp b;  // an absolute run of 3 pixels takes 2 bytes; RLE4 runs alternate two indices
-    b.bits = 4;
-    b.compression = 2;
-    b.width = 5;
-    b.height = 2;
-    b.palette = kFour;
-    b.colorsUsed = 4;
-    b.pixels = {0, 3, 0x12, 0x30, 2, 0x03, 0, 0, 5, 0x21, 0, 0};  // no end-of-bitmap mark
-    v.push_back({"RLE4",
-                 b,
-                 5,
-                 2,
-                 {kFour[2], kFour[1], kFour[2], kFour[1], kFour[2], kFour[1], kFour[2], kFour[3],
-                  kFour[0], kFour[3]}});
-  }
-  return v;
+  std::vector<std::uint32_t> os2(256, kBlack);
+  os2[7] = Rgb(7, 8, 9);
+  os2[255] = Rgb(255, 1, 2);
+  return {
+      {"1-bit, 9 wide",
+       Pic(9, 2, 1, {0x80, 0x80, 0, 0, 0x7F, 0, 0, 0}, {kO, kI}),
+       {kO, kI, kI, kI, kI, kI, kI, kI, kO, kI, kO, kO, kO, kO, kO, kO, kO, kI}},
+      {"4-bit",
+       Pic(3, 2, 4, {0x01, 0x20, 0, 0, 0x33, 0x10, 0, 0}, kFour),
+       {kA, kA, kGreen, kRed, kGreen, kBlue}},
+      {"8-bit top-down",
+       Pic(3, -2, 8, {0, 1, 2, 0, 3, 3, 0, 0}, kFour),
+       {kRed, kGreen, kBlue, kA, kA, kRed}},
+      // 5-5-5 without masks; the top bit is unused
+      {"16-bit 5-5-5",
+       Pic(3, 1, 16, {0x00, 0xFC, 0xE0, 0x03, 0x1F, 0x80, 0, 0}),
+       {kRed, kGreen, kBlue}},
+      // blue 16 of 31 is 131.6
+      {"16-bit 5-6-5",
+       Pic(2, 1, 16, {0xE0, 0x07, 0x10, 0x00}, {}, 3, {0xF800, 0x07E0, 0x001F}),
+       {kGreen, Rgb(0, 0, 132)}},
+      // 3-bit red, 1-bit green, 12-bit blue; red 3 of 7 is 109.3
+      {"16-bit 3-1-12",
+       Pic(2, 1, 16, {0xFF, 0xFF, 0x00, 0x60}, {}, 3, {0xE000, 0x1000, 0x0FFF}),
+       {kWhite, Rgb(109, 0, 0)}},
+      // 4-4-4-4 after a 40-byte header: opaque red, transparent red, black at 8 of 15
+      {"16-bit 4-4-4-4 alpha",
+       Pic(3, 1, 16, {0x00, 0xFF, 0x00, 0x0F, 0x00, 0x80, 0, 0}, {}, 6,
+           {0x0F00, 0x00F0, 0x000F, 0xF000}),
+       {kRed, kWhite, Rgb(119, 119, 119)}},
+      {"24-bit",
+       Pic(3, 2, 24,
+           {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}),
+       {Rgb(3, 2, 1), Rgb(6, 5, 4), Rgb(9, 8, 7), kRed, kGreen, kBlue}},
+      {"32-bit, top bytes all 0: opaque",
+       Pic(2, 1, 32, {10, 20, 30, 0, 255, 255, 255, 0}),
+       {Rgb(30, 20, 10), kWhite}},
+      {"32-bit, top bytes used: alpha",
+       Pic(3, 1, 32, {0, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0, 128}),
+       {kWhite, kRed, Rgb(127, 127, 127)}},
+      {"V5 32-bit alpha",
+       Pic(2, -1, 32, {0, 0, 0, 0, 200, 100, 0, 255}, {}, 3, kArgb, 124),
+       {kWhite, Rgb(0, 100, 200)}},
+      // alpha 3, red 1023, green 0, blue 512 (127.6)
+      {"V3 32-bit 10-10-10-2",
+       Pic(1, 1, 32, {0x00, 0x02, 0xF0, 0xFF}, {}, 3,
+           {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}, 56),
+       {Rgb(255, 0, 128)}},
+      {"V4 24-bit",
+       Pic(1, 2, 24, {1, 2, 3, 0, 4, 5, 6, 0}, {}, 0, {}, 108),
+       {Rgb(6, 5, 4), Rgb(3, 2, 1)}},
+      {"OS/2 core 8-bit",
+       Pic(2, 2, 8, {7, 255, 0, 0, 255, 7, 0, 0}, os2, 0, {}, 12),
+       {os2[255], os2[7], os2[7], os2[255]}},
+      {"OS/2 core 24-bit", Pic(1, 1, 24, {9, 8, 7, 0}, {}, 0, {}, 12), {Rgb(7, 8, 9)}},
+      {"OS/2 2.x 4-bit",
+       Pic(2, 1, 4, {0x10, 0, 0, 0}, {kBlue, kGreen}, 0, {}, 64),
+       {kGreen, kBlue}},
+      {"OS/2 2.x 16-byte header",
+       Pic(2, 1, 1, {0x40, 0, 0, 0}, {kBlack, kRed}, 0, {}, 16),
+       {kBlack, kRed}},
+      // bottom row: absolute G G B (padded to even), a run of one A, end of line; a delta
+      // one right and one up to the top row; R R R; end of bitmap. The middle row is white.
+      {"RLE8",
+       Pic(4, 3, 8, {0, 3, 1, 1, 2, 0, 1, 3, 0, 0, 0, 2, 1, 1, 3, 0, 0, 1}, kFour, 1),
+       {kW, kRed, kRed, kRed, kW, kW, kW, kW, kGreen, kGreen, kBlue, kA}},
+      // absolute 1 2 3 in two bytes, a run alternating 0 3, end of line; a run alternating
+      // 2 1, end of line on the last row, no end-of-bitmap mark
+      {"RLE4",
+       Pic(5, 2, 4, {0, 3, 0x12, 0x30, 2, 0x03, 0, 0, 5, 0x21, 0, 0}, kFour, 2),
+       {kBlue, kGreen, kBlue, kGreen, kBlue, kGreen, kBlue, kA, kRed, kA}},
+  };
 }
 
 // A 4 × 3 RLE8 picture, from the table above.
@@ -354,8 +234,8 @@ TEST(BmpTest, ReadsEveryFormatAsFileAndAsPackedDib) {
       BmpPicture p;
       const BmpStatus s = packed ? ReadDib(c.bmp.Dib(), &p) : ReadFile(c.bmp.File(), &p);
       ASSERT_EQ(s, BmpStatus::Ok) << BmpStatusName(s) << (packed ? " (packed)" : " (file)");
-      EXPECT_EQ(p.width, c.width);
-      EXPECT_EQ(p.height, c.height);
+      EXPECT_EQ(p.width, c.bmp.width);
+      EXPECT_EQ(p.height, c.bmp.height < 0 ? -c.bmp.height : c.bmp.height);
       EXPECT_EQ(p.pixels, c.expected);
     }
   }
@@ -389,10 +269,7 @@ TEST(BmpTest, EveryCutOfAValidFileIsRefusedOrWhole) {
 }
 
 TEST(BmpTest, PaddingOfTheLastRowMayBeMissing) {
-  Bmp b;
-  b.width = 1;
-  b.height = 2;
-  b.pixels = {1, 2, 3, 0, 4, 5, 6};
+  Bmp b = Pic(1, 2, 24, {1, 2, 3, 0, 4, 5, 6});
   BmpPicture p;
   ASSERT_EQ(ReadFile(b.File(), &p), BmpStatus::Ok);
   EXPECT_EQ(p.pixels, (Pixels{Rgb(6, 5, 4), Rgb(3, 2, 1)}));
@@ -402,13 +279,7 @@ TEST(BmpTest, PaddingOfTheLastRowMayBeMissing) {
 
 // A file's colour table may be shorter than declared: the pixel offset ends it.
 TEST(BmpTest, ColourTableEndsAtThePixelOffset) {
-  Bmp b;
-  b.headerSize = 12;
-  b.bits = 8;
-  b.width = 2;
-  b.height = 1;
-  b.palette = {kRed, kGreen};
-  b.pixels = {1, 0, 0, 0};
+  Bmp b = Pic(2, 1, 8, {1, 0, 0, 0}, {kRed, kGreen}, 0, {}, 12);  // declares 256 colours
   BmpPicture p;
   ASSERT_EQ(ReadFile(b.File(), &p), BmpStatus::Ok);
   EXPECT_EQ(p.pixels, (Pixels{kGreen, kRed}));
@@ -451,25 +322,17 @@ Bmp Plain24(std::int32_t w, std::int32_t h) {
 }
 
 Bmp Rle8(Bytes stream) {
-  Bmp b;
-  b.bits = 8;
-  b.compression = 1;
-  b.width = 4;
-  b.height = 2;
-  b.palette = kFour;
-  b.colorsUsed = 4;
-  b.pixels = std::move(stream);
-  return b;
+  return Pic(4, 2, 8, std::move(stream), kFour, 1);
 }
 
 Bmp Fields16(std::vector<std::uint32_t> masks, std::uint32_t compression = 3) {
-  Bmp b;
-  b.bits = 16;
-  b.compression = compression;
-  b.width = 2;
-  b.height = 1;
-  b.masks = std::move(masks);
-  b.pixels = {1, 2, 3, 4};
+  return Pic(2, 1, 16, {1, 2, 3, 4}, {}, compression, std::move(masks));
+}
+
+// A 2 × 2 24-bit picture with one change.
+Bmp Plain(const std::function<void(Bmp&)>& change) {
+  Bmp b = Plain24(2, 2);
+  change(b);
   return b;
 }
 
@@ -478,153 +341,100 @@ Bytes With(Bytes b, std::size_t at, std::uint32_t value) {
   return b;
 }
 
+Bytes Cut(const Bytes& b, std::size_t n) {
+  return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
 std::vector<Hostile> HostilePictures() {
+  using S = BmpStatus;
   const Bytes good = Plain24(2, 2).File();
+  Bmp bigCut = Plain24(kMaxBmpSide, 2);
+  bigCut.pixels.resize(bigCut.pixels.size() - 4);
+  Bytes masksCut = Fields16({0xF800, 0x07E0, 0x001F}).File();
+  masksCut.resize(14 + 40 + 4);  // one mask of three
+  const Bytes masksAt = Fields16({0xF800, 0x07E0, 0x001F}).File();
+  const Bmp index = Pic(2, 1, 8, {1, 5, 0, 0}, {kRed, kGreen});
+  const Bmp noTable = Pic(2, 1, 8, {1, 0, 0, 0});
+  Bmp longTable = Pic(2, 1, 8, {1, 0, 0, 0}, std::vector<std::uint32_t>(300, kRed));
+  longTable.colorsUsed = 300;
+  Bmp hugeTable = Pic(2, 1, 24, {1, 2, 3, 4, 5, 6, 0, 0});
+  hugeTable.colorsUsed = 0x40000000;
   std::vector<Hostile> v = {
-      {"empty", {}, false, BmpStatus::NotBmp},
-      {"file header only, cut", Bytes(good.begin(), good.begin() + 13), false, BmpStatus::NotBmp},
-      {"other signature", With(good, 0, 0x4142), false, BmpStatus::NotBmp},
-      {"info header cut", Bytes(good.begin(), good.begin() + 40), false, BmpStatus::HeaderCut},
-      {"header size 0", With(good, 14, 0), false, BmpStatus::BadHeaderSize},
-      {"header size 41", With(good, 14, 41), false, BmpStatus::BadHeaderSize},
-      {"header size 200", With(good, 14, 200), false, BmpStatus::BadHeaderSize},
-      {"header size beyond the data", With(good, 14, 124), false, BmpStatus::HeaderCut},
-      {"pixel offset beyond the file", With(good, 10, 100000), false, BmpStatus::BadPixelOffset},
-      {"pixel offset 0", With(good, 10, 0), false, BmpStatus::BadPixelOffset},
-      {"pixel offset inside the header", With(good, 10, 30), false, BmpStatus::BadPixelOffset},
-      {"pixels cut short", Bytes(good.begin(), good.end() - 3), false, BmpStatus::PixelsCut},
-      {"packed DIB, nothing", {}, true, BmpStatus::HeaderCut},
-      {"packed DIB, 3 bytes", {40, 0, 0}, true, BmpStatus::HeaderCut},
+      {"empty", {}, false, S::NotBmp},
+      {"file header cut", Cut(good, 13), false, S::NotBmp},
+      {"other signature", With(good, 0, 0x4142), false, S::NotBmp},
+      {"info header cut", Cut(good, 40), false, S::HeaderCut},
+      {"header size 0", With(good, 14, 0), false, S::BadHeaderSize},
+      {"header size 41", With(good, 14, 41), false, S::BadHeaderSize},
+      {"header size 200", With(good, 14, 200), false, S::BadHeaderSize},
+      {"header size beyond the data", With(good, 14, 124), false, S::HeaderCut},
+      {"pixel offset beyond the file", With(good, 10, 100000), false, S::BadPixelOffset},
+      {"pixel offset 0", With(good, 10, 0), false, S::BadPixelOffset},
+      {"pixel offset inside the header", With(good, 10, 30), false, S::BadPixelOffset},
+      {"pixel offset inside the masks", With(masksAt, 10, 14 + 40 + 4), false, S::BadPixelOffset},
+      {"pixels cut short", Cut(good, good.size() - 3), false, S::PixelsCut},
+      {"masks cut (file)", With(masksCut, 10, 14 + 40 + 12), false, S::HeaderCut},
+      {"masks cut (packed)", Cut(Fields16({0xF800, 0x07E0, 0x001F}).Dib(), 50), true, S::HeaderCut},
+      {"packed DIB, nothing", {}, true, S::HeaderCut},
+      {"packed DIB, 3 bytes", {40, 0, 0}, true, S::HeaderCut},
+      {"no colour table before the pixels", noTable.File(), false, S::BadPalette},
+      {"colour table cut (packed)", noTable.Dib(), true, S::HeaderCut},
+      {"table longer than 8 bits allow (packed)", longTable.Dib(), true, S::BadPalette},
+      {"24-bit with a huge colour table (packed)", hugeTable.Dib(), true, S::HeaderCut},
   };
   auto add = [&v](const std::string& name, const Bmp& b, BmpStatus expected) {
     v.push_back({name + " (file)", b.File(), false, expected});
     v.push_back({name + " (packed)", b.Dib(), true, expected});
   };
-  add("width 0", Plain24(0, 2), BmpStatus::BadDimensions);
-  add("height 0", Plain24(2, 0), BmpStatus::BadDimensions);
-  add("negative width", Plain24(-2, 2), BmpStatus::BadDimensions);
-  add("width beyond the bound", Plain24(kMaxBmpSide + 1, 1), BmpStatus::TooLarge);
-  add("height beyond the bound", Plain24(1, -(kMaxBmpSide + 1)), BmpStatus::TooLarge);
-  add("too many pixels", Plain24(kMaxBmpSide, kMaxBmpSide), BmpStatus::TooLarge);
-  {
-    Bmp b = Plain24(kMaxBmpSide, 2);
-    b.pixels.pop_back();
-    b.pixels.pop_back();
-    b.pixels.pop_back();
-    b.pixels.pop_back();
-    add("largest width, cut", b, BmpStatus::PixelsCut);
-  }
-  add("height of INT32_MIN", Plain24(1, INT32_MIN), BmpStatus::TooLarge);
-  add("height of INT32_MAX", Plain24(1, INT32_MAX), BmpStatus::TooLarge);
-  add("width of INT32_MAX", Plain24(INT32_MAX, 1), BmpStatus::TooLarge);
-  {
-    Bmp b = Plain24(2, 2);
-    b.planes = 0;
-    add("0 planes", b, BmpStatus::BadPlanes);
-    b.planes = 2;
-    add("2 planes", b, BmpStatus::BadPlanes);
-  }
+  add("width 0", Plain24(0, 2), S::BadDimensions);
+  add("height 0", Plain24(2, 0), S::BadDimensions);
+  add("negative width", Plain24(-2, 2), S::BadDimensions);
+  add("width beyond the bound", Plain24(kMaxBmpSide + 1, 1), S::TooLarge);
+  add("height beyond the bound", Plain24(1, -(kMaxBmpSide + 1)), S::TooLarge);
+  add("too many pixels", Plain24(kMaxBmpSide, kMaxBmpSide), S::TooLarge);
+  add("largest width, cut", bigCut, S::PixelsCut);
+  add("height of INT32_MIN", Plain24(1, INT32_MIN), S::TooLarge);
+  add("height of INT32_MAX", Plain24(1, INT32_MAX), S::TooLarge);
+  add("width of INT32_MAX", Plain24(INT32_MAX, 1), S::TooLarge);
+  add("0 planes", Plain([](Bmp& b) { b.planes = 0; }), S::BadPlanes);
+  add("2 planes", Plain([](Bmp& b) { b.planes = 2; }), S::BadPlanes);
   for (std::uint32_t bits : {0u, 2u, 3u, 7u, 12u, 48u, 64u, 65535u}) {
-    Bmp b = Plain24(2, 2);
-    b.bits = bits;
-    add(std::to_string(bits) + " bits", b, BmpStatus::BadBitCount);
+    add(std::to_string(bits) + " bits", Plain([bits](Bmp& b) { b.bits = bits; }), S::BadBitCount);
   }
-  {
-    Bmp b = Plain24(2, 2);
-    b.headerSize = 12;
-    b.bits = 32;
-    add("OS/2 core with 32 bits", b, BmpStatus::BadBitCount);
+  add("OS/2 core with 32 bits", Plain([](Bmp& b) { b.headerSize = 12, b.bits = 32; }),
+      S::BadBitCount);
+  add("embedded JPEG", Plain([](Bmp& b) { b.bits = 0, b.compression = 4; }), S::Unsupported);
+  add("embedded PNG", Plain([](Bmp& b) { b.bits = 0, b.compression = 5; }), S::Unsupported);
+  add("OS/2 Huffman", Plain([](Bmp& b) { b.headerSize = 64, b.bits = 1, b.compression = 3; }),
+      S::Unsupported);
+  add("OS/2 RLE24", Plain([](Bmp& b) { b.headerSize = 64, b.compression = 4; }), S::Unsupported);
+  for (std::uint32_t c : {7u, 11u, 0x80000000u}) {
+    add("compression " + std::to_string(c), Plain([c](Bmp& b) { b.compression = c; }),
+        S::BadCompression);
   }
-  {
-    Bmp b = Plain24(2, 2);
-    b.bits = 0;
-    b.compression = 4;
-    add("embedded JPEG", b, BmpStatus::Unsupported);
-    b.compression = 5;
-    add("embedded PNG", b, BmpStatus::Unsupported);
-    b.bits = 1;
-    b.compression = 3;
-    b.headerSize = 64;
-    add("OS/2 Huffman", b, BmpStatus::Unsupported);
-    b.bits = 24;
-    b.compression = 4;
-    add("OS/2 RLE24", b, BmpStatus::Unsupported);
-    b.headerSize = 40;
-    for (std::uint32_t c : {7u, 11u, 0x80000000u}) {
-      b.compression = c;
-      add("compression " + std::to_string(c), b, BmpStatus::BadCompression);
-    }
-    b.compression = 1;
-    add("RLE8 with 24 bits", b, BmpStatus::BadCompression);
-    b.compression = 3;
-    add("bit fields with 24 bits", b, BmpStatus::BadCompression);
-  }
-  {
-    Bmp b = Rle8({0, 1});
-    b.height = -2;
-    add("top-down RLE8", b, BmpStatus::BadCompression);
-  }
-  add("all-zero masks", Fields16({0, 0, 0}), BmpStatus::BadMasks);
-  add("only an alpha mask", Fields16({0, 0, 0, 0xF000}, 6), BmpStatus::BadMasks);
-  add("overlapping masks", Fields16({0xF800, 0x0FE0, 0x001F}), BmpStatus::BadMasks);
-  add("alpha overlapping", Fields16({0x7C00, 0x03E0, 0x001F, 0x8001}, 6), BmpStatus::BadMasks);
-  add("scattered mask", Fields16({0xF000, 0x0A00, 0x000F}), BmpStatus::BadMasks);
-  add("16-bit mask beyond 16 bits", Fields16({0xF0000, 0x00F0, 0x000F}), BmpStatus::BadMasks);
-  {
-    Bmp b = Fields16({0xF800, 0x07E0, 0x001F});
-    b.pixels.clear();
-    Bytes file = b.File();
-    file.resize(file.size() - 8);  // the third mask and part of the second
-    Set32(file, 10, 14 + 40 + 12);
-    v.push_back({"masks cut (file)", file, false, BmpStatus::HeaderCut});
-    Bytes dib = b.Dib();
-    dib.resize(dib.size() - 2);
-    v.push_back({"masks cut (packed)", dib, true, BmpStatus::HeaderCut});
-    Bytes inside = Fields16({0xF800, 0x07E0, 0x001F}).File();
-    Set32(inside, 10, 14 + 40 + 4);
-    v.push_back({"pixel offset inside the masks", inside, false, BmpStatus::BadPixelOffset});
-  }
-  {
-    Bmp b;
-    b.bits = 8;
-    b.width = 2;
-    b.height = 1;
-    b.colorsUsed = 2;
-    b.palette = {kRed, kGreen};
-    b.pixels = {1, 5, 0, 0};
-    add("index beyond the table", b, BmpStatus::BadIndex);
-    b.pixels = {1, 2, 0, 0};
-    add("index just beyond the table", b, BmpStatus::BadIndex);
-    b.colorsUsed = 0;
-    b.palette.clear();
-    v.push_back({"no colour table before the pixels", b.File(), false, BmpStatus::BadPalette});
-    v.push_back({"colour table cut", b.Dib(), true, BmpStatus::HeaderCut});
-    b.colorsUsed = 300;
-    b.palette.assign(300, kRed);
-    v.push_back({"table longer than 8 bits allow (packed)", b.Dib(), true, BmpStatus::BadPalette});
-    b.bits = 24;
-    b.palette.clear();
-    b.colorsUsed = 0x40000000;
-    b.pixels = {1, 2, 3, 4, 5, 6, 0, 0};
-    v.push_back({"24-bit with a huge colour table (packed)", b.Dib(), true, BmpStatus::HeaderCut});
-  }
-  add("RLE run past the row", Rle8({5, 1, 0, 1}), BmpStatus::BadRle);
-  add("RLE absolute past the row", Rle8({2, 1, 0, 3, 1, 1, 1, 0, 0, 1}), BmpStatus::BadRle);
-  add("RLE delta past the right", Rle8({0, 2, 5, 0, 0, 1}), BmpStatus::BadRle);
-  add("RLE delta past the top", Rle8({0, 2, 0, 2, 0, 1}), BmpStatus::BadRle);
-  add("RLE stream ends early", Rle8({4, 1, 0, 0, 2, 1}), BmpStatus::BadRle);
-  add("RLE delta cut", Rle8({0, 2, 1}), BmpStatus::BadRle);
-  add("RLE absolute run cut", Rle8({0, 4, 1, 1, 1}), BmpStatus::BadRle);
-  add("RLE absolute padding cut", Rle8({0, 3, 1, 1, 1}), BmpStatus::BadRle);
-  add("RLE index beyond the table", Rle8({2, 9, 0, 1}), BmpStatus::BadIndex);
-  add("RLE absolute index beyond", Rle8({0, 3, 1, 4, 1, 0, 0, 1}), BmpStatus::BadIndex);
-  add("RLE empty stream", Rle8({}), BmpStatus::BadRle);
-  {
-    Bmp b = Rle8({0x04, 0x19, 0, 1});
-    b.bits = 4;
-    b.compression = 2;
-    add("RLE4 index beyond the table", b, BmpStatus::BadIndex);
-  }
+  add("RLE8 with 24 bits", Plain([](Bmp& b) { b.compression = 1; }), S::BadCompression);
+  add("bit fields with 24 bits", Plain([](Bmp& b) { b.compression = 3; }), S::BadCompression);
+  add("top-down RLE8", Pic(4, -2, 8, {0, 1}, kFour, 1), S::BadCompression);
+  add("all-zero masks", Fields16({0, 0, 0}), S::BadMasks);
+  add("only an alpha mask", Fields16({0, 0, 0, 0xF000}, 6), S::BadMasks);
+  add("overlapping masks", Fields16({0xF800, 0x0FE0, 0x001F}), S::BadMasks);
+  add("alpha overlapping", Fields16({0x7C00, 0x03E0, 0x001F, 0x8001}, 6), S::BadMasks);
+  add("scattered mask", Fields16({0xF000, 0x0A00, 0x000F}), S::BadMasks);
+  add("16-bit mask beyond 16 bits", Fields16({0xF0000, 0x00F0, 0x000F}), S::BadMasks);
+  add("index beyond the table", index, S::BadIndex);
+  add("index just beyond the table", Pic(2, 1, 8, {1, 2, 0, 0}, {kRed, kGreen}), S::BadIndex);
+  add("RLE run past the row", Rle8({5, 1, 0, 1}), S::BadRle);
+  add("RLE absolute past the row", Rle8({2, 1, 0, 3, 1, 1, 1, 0, 0, 1}), S::BadRle);
+  add("RLE delta past the right", Rle8({0, 2, 5, 0, 0, 1}), S::BadRle);
+  add("RLE delta past the top", Rle8({0, 2, 0, 2, 0, 1}), S::BadRle);
+  add("RLE stream ends early", Rle8({4, 1, 0, 0, 2, 1}), S::BadRle);
+  add("RLE delta cut", Rle8({0, 2, 1}), S::BadRle);
+  add("RLE absolute run cut", Rle8({0, 4, 1, 1, 1}), S::BadRle);
+  add("RLE absolute padding cut", Rle8({0, 3, 1, 1, 1}), S::BadRle);
+  add("RLE index beyond the table", Rle8({2, 9, 0, 1}), S::BadIndex);
+  add("RLE absolute index beyond", Rle8({0, 3, 1, 4, 1, 0, 0, 1}), S::BadIndex);
+  add("RLE empty stream", Rle8({}), S::BadRle);
+  add("RLE4 index beyond the table", Pic(4, 2, 4, {0x04, 0x19, 0, 1}, kFour, 2), S::BadIndex);
   return v;
 }
 
