@@ -172,8 +172,8 @@ BmpStatus ReadUncompressed(const Layout& layout, const std::uint8_t* data, std::
   return BmpStatus::Ok;
 }
 
-// RLE8 and RLE4, always bottom-up. The stream must stay inside its rows and its data; it
-// ends with the end-of-bitmap mark, or when its last row is done.
+// RLE8 and RLE4, always bottom-up. The stream must stay inside its data and must not move
+// above the top row; it ends with the end-of-bitmap mark, or when its last row is done.
 BmpStatus ReadRle(const Layout& layout, const std::uint8_t* data, std::size_t size,
                   BmpPicture* out) {
   const BmpStatus allocated = Allocate(layout, out);
@@ -182,11 +182,14 @@ BmpStatus ReadRle(const Layout& layout, const std::uint8_t* data, std::size_t si
   std::int32_t x = 0;
   std::int32_t y = 0;  // the file's row, from the bottom
   std::size_t pos = 0;
+  // Pixels beyond the right edge are dropped: writers encode a row's padding too.
   auto put = [&](std::uint32_t index) {
     if (index >= layout.paletteEntries) return false;
-    out->pixels[PictureRow(layout, y) * layout.width + static_cast<std::size_t>(x)] =
-        layout.palette[index];
-    ++x;
+    if (x < layout.width) {
+      out->pixels[PictureRow(layout, y) * layout.width + static_cast<std::size_t>(x)] =
+          layout.palette[index];
+      ++x;
+    }
     return true;
   };
   while (y < layout.height) {
@@ -195,7 +198,6 @@ BmpStatus ReadRle(const Layout& layout, const std::uint8_t* data, std::size_t si
     const std::uint32_t value = data[pos + 1];
     pos += 2;
     if (count > 0) {  // a run of one index (RLE4: two alternating indices)
-      if (count > static_cast<std::uint32_t>(layout.width - x)) return BmpStatus::BadRle;
       for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t index = !four ? value : (i % 2 == 0 ? value >> 4 : value & 15);
         if (!put(index)) return BmpStatus::BadIndex;
@@ -210,13 +212,12 @@ BmpStatus ReadRle(const Layout& layout, const std::uint8_t* data, std::size_t si
       const std::int32_t dx = data[pos];
       const std::int32_t dy = data[pos + 1];
       pos += 2;
-      if (dx > layout.width - x || dy >= layout.height - y) return BmpStatus::BadRle;
-      x += dx;
+      if (dy >= layout.height - y) return BmpStatus::BadRle;
+      x = std::min(x + dx, layout.width);
       y += dy;
     } else {  // absolute: `value` indices as they are, padded to a 16-bit boundary
       const std::size_t bytes = four ? (value + 1) / 2 : value;
       const std::size_t padded = bytes + (bytes & 1);
-      if (value > static_cast<std::uint32_t>(layout.width - x)) return BmpStatus::BadRle;
       if (size - pos < padded) return BmpStatus::BadRle;
       for (std::uint32_t i = 0; i < value; ++i) {
         const std::uint32_t byte = data[pos + (four ? i / 2 : i)];

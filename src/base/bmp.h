@@ -16,14 +16,16 @@
 // white (the board's transparent colour).
 //
 // Pixels that an RLE stream skips (deltas, early ends of line or of the bitmap) are white,
-// that is, transparent on the board.
+// that is, transparent on the board. Pixels an RLE stream puts beyond the right edge are
+// dropped: common writers encode each row's padding as pixels too.
 //
 // Refused: anything cut short, dimensions of 0, a negative width, pictures beyond the size
 // bounds below, planes other than 1, bit counts other than the above (2 and 64 among
 // them), compressed top-down pictures, all-zero, overlapping or scattered masks, masks
 // outside the pixel's bits, a pixel offset inside the headers or beyond the data, embedded
-// JPEG or PNG, OS/2 Huffman and RLE24 compression, RLE streams that run past a row, past
-// the picture or past the data, and palette indices beyond the colour table.
+// JPEG or PNG, OS/2 Huffman and RLE24 compression, RLE streams that move above the top row
+// or end (without an end mark) before their last row, and palette indices beyond the
+// colour table.
 #pragma once
 
 #include <cstddef>
@@ -48,7 +50,7 @@ enum class BmpStatus {
   BadPalette,      // a picture of 1 to 8 bits without any colour table
   BadPixelOffset,  // the pixels would start inside the headers or beyond the data
   PixelsCut,       // the data ends before the last row of pixels
-  BadRle,          // an RLE stream that runs past a row, the picture or the data
+  BadRle,          // an RLE stream that runs above the picture or past the data
   BadIndex,        // a palette index beyond the colour table
   NoMemory,        // the pixels could not be allocated
 };

@@ -367,7 +367,8 @@ void PictureFormats() {
       {"0 planes", BmpFile(2, 1, 24, 0, "", rgb24, 40, "", 0)},
       {"all-zero masks", BmpFile(2, 1, 16, 3, std::string(12, '\0'), "\1\2\3\4")},
       {"embedded JPEG", BmpFile(2, 1, 0, 4, "", jpeg)},
-      {"bad RLE", BmpFile(2, 1, 8, 1, palette4, std::string("\5\1\0\1", 4))},
+      {"RLE above the top", BmpFile(2, 1, 8, 1, palette4, std::string("\0\2\0\5\0\1", 6))},
+      {"RLE cut", BmpFile(2, 1, 8, 1, palette4, std::string("\1\1", 2))},
       {"index beyond the table", BmpFile(2, 1, 8, 0, Le(1, 4) + Le(2, 4), "\1\7\0\0")},
       {"empty file", ""},
   };

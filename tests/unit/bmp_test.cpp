@@ -423,9 +423,6 @@ std::vector<Hostile> HostilePictures() {
   add("16-bit mask beyond 16 bits", Fields16({0xF0000, 0x00F0, 0x000F}), S::BadMasks);
   add("index beyond the table", index, S::BadIndex);
   add("index just beyond the table", Pic(2, 1, 8, {1, 2, 0, 0}, {kRed, kGreen}), S::BadIndex);
-  add("RLE run past the row", Rle8({5, 1, 0, 1}), S::BadRle);
-  add("RLE absolute past the row", Rle8({2, 1, 0, 3, 1, 1, 1, 0, 0, 1}), S::BadRle);
-  add("RLE delta past the right", Rle8({0, 2, 5, 0, 0, 1}), S::BadRle);
   add("RLE delta past the top", Rle8({0, 2, 0, 2, 0, 1}), S::BadRle);
   add("RLE stream ends early", Rle8({4, 1, 0, 0, 2, 1}), S::BadRle);
   add("RLE delta cut", Rle8({0, 2, 1}), S::BadRle);
@@ -450,13 +447,16 @@ TEST(BmpTest, RefusesHostilePictures) {
   }
 }
 
-TEST(BmpTest, RleSkippedPixelsAreWhite) {
+// Skipped pixels are white; pixels beyond the right edge are dropped, never wrapped into
+// the next row.
+TEST(BmpTest, RleStreamsGiveSoundPictures) {
   struct Case {
     const char* name;
     Bytes stream;
     Pixels expected;  // 4 × 2, top-down
   };
   const std::uint32_t g = kGreen;
+  const std::uint32_t b = kBlue;
   const std::uint32_t w = kWhite;
   const Case cases[] = {
       {"end of bitmap at once", {0, 1}, {w, w, w, w, w, w, w, w}},
@@ -464,6 +464,11 @@ TEST(BmpTest, RleSkippedPixelsAreWhite) {
       {"delta right on the top row", {0, 0, 0, 2, 3, 0, 1, 1, 0, 1}, {w, w, w, g, w, w, w, w}},
       {"rows complete without an end mark", {4, 1, 0, 0, 4, 1, 0, 0}, {g, g, g, g, g, g, g, g}},
       {"bytes after the end are ignored", {0, 1, 9, 9, 9}, {w, w, w, w, w, w, w, w}},
+      {"run past the row", {5, 1, 0, 1}, {w, w, w, w, g, g, g, g}},
+      {"absolute run past the row", {2, 1, 0, 3, 2, 2, 2, 0, 0, 1}, {w, w, w, w, g, g, b, b}},
+      {"delta past the right, then the next row",
+       {0, 2, 5, 0, 1, 1, 0, 0, 1, 1, 0, 1},
+       {g, w, w, w, w, w, w, w}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
