@@ -308,8 +308,33 @@
     return own ? pictureSurface(own) : null;
   }
 
+  // BMP files go through the program's own reader, as on Windows: a file it refuses fails
+  // to load (the core then names it in its message) instead of showing as garbage. PNG and
+  // JPEG are the browser's.
   function decodeBytes(bytes) {
+    if (bytes.length >= 2 && bytes[0] === 0x42 && bytes[1] === 0x4d) {  // "BM"
+      const picture = readBmp(bytes);
+      return picture ? createImageBitmap(picture) : Promise.reject(new Error('refused'));
+    }
     return createImageBitmap(new Blob([bytes]));
+  }
+
+  function readBmp(bytes) {
+    const data = module._malloc(bytes.length + 1);
+    const size = module._malloc(8);
+    try {
+      module.HEAPU8.set(bytes, data);
+      const rgba = module._dz_decode_bmp(data, bytes.length, size);
+      if (!rgba) return null;
+      const w = module.HEAP32[size >> 2];
+      const h = module.HEAP32[(size >> 2) + 1];
+      const pixels = new Uint8ClampedArray(module.HEAPU8.subarray(rgba, rgba + w * h * 4));
+      module._free(rgba);
+      return new ImageData(pixels, w, h);
+    } finally {
+      module._free(data);
+      module._free(size);
+    }
   }
 
   function base64Bytes(s) {
@@ -658,7 +683,9 @@
     const file = fileChooser.files && fileChooser.files[0];
     if (!file || !module) return;
     const path = 'C:\\fakepath\\' + file.name;
-    createImageBitmap(file).then(function (bitmap) {
+    file.arrayBuffer().then(function (buffer) {
+      return decodeBytes(new Uint8Array(buffer));
+    }).then(function (bitmap) {
       chosenPicture = bitmap;
     }, function () {
       chosenPicture = null;  // the core reports the failure with the file's name
@@ -782,8 +809,11 @@
 
     // The WebAssembly comes from wasm.js: the loader then fetches nothing.
     const wasm = base64Bytes((window.dozeroWasm || {})['dozero.wasm'] || '');
-    Promise.all([createDozero({dz: page, wasmBinary: wasm}), loadOwnPictures()]).then(function (results) {
-      module = results[0];
+    // The module first: the program's own pictures are read by it.
+    createDozero({dz: page, wasmBinary: wasm}).then(function (loaded) {
+      module = loaded;
+      return loadOwnPictures();
+    }).then(function () {
       const handle = register(boardCanvas, BOARD_WIDTH, BOARD_HEIGHT, scale);
       document.title = module.UTF8ToString(module._dz_title());
       module._dz_start(handle, BOARD_WIDTH, BOARD_HEIGHT);

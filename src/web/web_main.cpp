@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "app/frame.h"
 #include "app/main_window.h"
 #include "app/pointer.h"
 #include "app/settings.h"
+#include "base/bmp.h"
 #include "board/board.h"
 #include "panels/panels.h"
 #include "version.h"
@@ -87,6 +89,36 @@ EMSCRIPTEN_KEEPALIVE void dz_choose_file(const char* path, const char* name) {
 }
 
 // The window title, from the project's one version.
+// A .bmp file read by the program's own reader, as on Windows, so that a file it refuses
+// fails to load instead of showing as garbage. Returns width × height RGBA pixels (opaque:
+// the reader has put any alpha over white) for the page to free, and their size in wh[0]
+// and wh[1]; null when the file is refused.
+EMSCRIPTEN_KEEPALIVE std::uint8_t* dz_decode_bmp(const std::uint8_t* data, int size, int* wh) {
+  // A background shows at most 800 × 620 pixels: 16 M pixels is plenty, and stays within
+  // what a page's memory allows.
+  constexpr std::int64_t kMaxPixels = std::int64_t{1} << 24;
+  wh[0] = 0;
+  wh[1] = 0;
+  dz::BmpPicture picture;
+  if (size <= 0 || dz::ReadBmpFile(data, static_cast<std::size_t>(size), &picture, kMaxPixels) !=
+                       dz::BmpStatus::Ok) {
+    return nullptr;
+  }
+  const std::size_t count = picture.pixels.size();
+  auto* rgba = static_cast<std::uint8_t*>(std::malloc(count * 4));
+  if (rgba == nullptr) return nullptr;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t p = picture.pixels[i];
+    rgba[4 * i] = static_cast<std::uint8_t>(p >> 16);
+    rgba[4 * i + 1] = static_cast<std::uint8_t>(p >> 8);
+    rgba[4 * i + 2] = static_cast<std::uint8_t>(p);
+    rgba[4 * i + 3] = 255;
+  }
+  wh[0] = picture.width;
+  wh[1] = picture.height;
+  return rgba;
+}
+
 EMSCRIPTEN_KEEPALIVE const char* dz_title() {
   static char title[32];
   std::snprintf(title, sizeof title, "dozero ver 0.%d", DOZERO_VERSION_MINOR);

@@ -355,7 +355,32 @@ test('background pictures: BMP, PNG, and a broken file reported by name', async 
     'green.bmp': images.bmp(800, 620, [40, 160, 60]),
     '青い地図.png': images.png(300, 200, [30, 60, 200]),
     '壊れた.bmp': Buffer.from('BM this is not a picture'),
+    // Cut short in its pixels.
+    'half.bmp': images.bmp(800, 620, [40, 160, 60]).subarray(0, 54 + 800 * 3 * 300),
   };
+  // 8 bits per pixel with a colour table of two entries, its pixels naming entry 5: refused.
+  const badIndex = Buffer.alloc(54 + 8 + 16 * 16, 5);
+  badIndex.write('BM', 0, 'ascii');
+  badIndex.writeUInt32LE(badIndex.length, 2);
+  badIndex.writeUInt32LE(54 + 8, 10);
+  badIndex.writeUInt32LE(40, 14);
+  badIndex.writeInt32LE(16, 18);
+  badIndex.writeInt32LE(16, 22);
+  badIndex.writeUInt16LE(1, 26);
+  badIndex.writeUInt16LE(8, 28);
+  badIndex.writeUInt32LE(0, 30);
+  badIndex.writeUInt32LE(16 * 16, 34);
+  badIndex.fill(0, 38, 46);
+  badIndex.writeUInt32LE(2, 46);  // colours used
+  badIndex.writeUInt32LE(0, 50);
+  badIndex.writeUInt32LE(0x00ff0000, 54);
+  badIndex.writeUInt32LE(0x0000ff00, 58);
+  files['index.bmp'] = badIndex;
+  // Top-down (negative height): the rows stored first are the top of the picture.
+  const topDown = images.bmp(800, 620, [40, 160, 60]);
+  topDown.writeInt32LE(-620, 22);
+  for (let p = 54; p < 54 + 800 * 3 * 10; p += 3) topDown.set([0, 0, 200], p);  // blue-green-red
+  files['top-down.bmp'] = topDown;
   for (const [name, bytes] of Object.entries(files)) fs.writeFileSync(path.join(scratch, name), bytes);
   const choose = async (name) => {
     const [chooser] = await Promise.all([page.waitForFileChooser(), page.click(ctl(BOARD, 1015))]);
@@ -369,10 +394,17 @@ test('background pictures: BMP, PNG, and a broken file reported by name', async 
   await page.waitForFunction(() => window.dozero.pixel(100, 5)[2] === 200);
   await assertPixel(page, 100, 5, [30, 60, 200], 'PNG under the grid', 0);
   await assertPixel(page, 400, 300, WHITE, 'white beyond a small picture', 0);
-  await choose('壊れた.bmp');
-  await page.waitForSelector('#message:not([hidden])');
-  assert.equal(await page.$eval('#message-text', (e) => e.textContent), '壊れた.bmpの読み込みに失敗しました');
-  await page.click('#message-ok');
+  await choose('top-down.bmp');
+  await page.waitForFunction(() => window.dozero.pixel(305, 5)[0] === 200);
+  await assertPixel(page, 305, 5, [200, 0, 0], 'the top rows of a top-down BMP at the top', 0);
+  await assertPixel(page, 305, 305, [40, 160, 60], 'and the rest under them', 0);
+  for (const broken of ['index.bmp', 'half.bmp', '壊れた.bmp']) {
+    await choose(broken);
+    await page.waitForSelector('#message:not([hidden])');
+    assert.equal(await page.$eval('#message-text', (e) => e.textContent), `${broken}の読み込みに失敗しました`);
+    await page.click('#message-ok');
+    await page.waitForSelector('#message[hidden]');
+  }
   await h.settle(page);
   await assertPixel(page, 100, 5, WHITE, 'no picture after a failed load', 0);
   await h.clickControl(page, ADD);  // the page goes on
