@@ -82,6 +82,11 @@ class Canvas {
   virtual int Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
                     const Canvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
                     std::int32_t sh, std::int32_t opacity, COLORREF transparent) = 0;
+
+  // Tells a surface that it holds a loaded picture, which is only ever blended from: the
+  // surface may keep what it derives from its pixels (the picture stretched and keyed
+  // for a box size) from one frame to the next. Drawing into it drops what was kept.
+  virtual void MarkAsPicture() {}
 };
 
 // A surface that draws nothing: what a piece keeps after its picture failed to load, and

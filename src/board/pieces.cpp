@@ -30,6 +30,7 @@ void Marker::LoadBitmapFile(const char* name) {
   if (picture) {
     bitmap.bmWidth = w;
     bitmap.bmHeight = h;
+    picture->MarkAsPicture();
     image = std::move(picture);
     return;
   }

@@ -109,11 +109,13 @@ BackgroundMode GdiCanvas::SetBackgroundMode(BackgroundMode mode) {
 
 void GdiCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
                           std::int32_t bottom) {
+  Drawn();
   ::Rectangle(dc_, left, top, right, bottom);
 }
 
 void GdiCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right,
                         std::int32_t bottom) {
+  Drawn();
   ::Ellipse(dc_, left, top, right, bottom);
 }
 
@@ -122,16 +124,19 @@ void GdiCanvas::MoveTo(std::int32_t x, std::int32_t y) {
 }
 
 void GdiCanvas::LineTo(std::int32_t x, std::int32_t y) {
+  Drawn();
   ::LineTo(dc_, x, y);
 }
 
 void GdiCanvas::TextAt(std::int32_t x, std::int32_t y, const char* text) {
+  Drawn();
   const std::wstring wide = ToWide(text);
   TextOutW(dc_, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }
 
 void GdiCanvas::TextInBox(std::int32_t left, std::int32_t top, std::int32_t right,
                           std::int32_t bottom, const char* text) {
+  Drawn();
   const std::wstring wide = ToWide(text);
   RECT box{left, top, right, bottom};
   DrawTextW(dc_, wide.c_str(), static_cast<int>(wide.size()), &box,
@@ -145,6 +150,7 @@ void GdiCanvas::CopyFrom(std::int32_t x, std::int32_t y, std::int32_t w, std::in
   w = Clip(w, sx, from->Width());
   h = Clip(h, sy, from->Height());
   if (w <= 0 || h <= 0) return;
+  Drawn();
   BitBlt(dc_, x, y, w, h, from->Dc(), sx, sy, SRCCOPY);
 }
 
@@ -159,6 +165,27 @@ int GdiCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
   if ((w > kLargestBlend || h > kLargestBlend) && width_ > 0 && height_ > 0) {
     return BlendVisiblePart(x, y, w, h, *from, sx, sy, sw, sh, opacity, transparent);
   }
+  Drawn();
+  if (pixels_ == nullptr || !from->picture_ || from == this) {
+    return BlendThroughGdi(x, y, w, h, *from, sx, sy, sw, sh, opacity, transparent);
+  }
+  // A box that misses the surface (the parked shadow) draws nothing and costs nothing.
+  if (x >= width_ || y >= height_ || std::int64_t{x} + w <= 0 || std::int64_t{y} + h <= 0) {
+    return 1;
+  }
+  const KeyedPicture* keyed = from->Keyed(w, h, sx, sy, sw, sh, transparent);
+  if (keyed == nullptr) return 0;
+  GdiFlush();  // what GDI drew so far must be in the pixels before we read them
+  BlendKeyed(PixelRows{pixels_, width_, height_, width_}, x, y, *keyed, opacity);
+  return 1;
+}
+
+int GdiCanvas::BlendThroughGdi(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                               const GdiCanvas& src, std::int32_t sx, std::int32_t sy,
+                               std::int32_t sw, std::int32_t sh, std::int32_t opacity,
+                               COLORREF transparent) {
+  if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;
+  Drawn();
   // A temporary surface of w × h: the destination's pixels, the picture over them with
   // its transparent colour left out, then the whole at constant opacity onto dst.
   MemoryDc tmp(CreateCompatibleDC(nullptr));
@@ -167,12 +194,46 @@ int GdiCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
   if (!bitmap) return 0;
   Selection held(tmp.Get(), std::move(bitmap));
   BitBlt(tmp.Get(), 0, 0, w, h, dc_, x, y, SRCCOPY);
-  if (!TransparentBlt(tmp.Get(), 0, 0, w, h, from->Dc(), sx, sy, sw, sh, transparent)) {
+  if (!TransparentBlt(tmp.Get(), 0, 0, w, h, src.Dc(), sx, sy, sw, sh, transparent)) {
     return 0;
   }
   BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(opacity & 0xFF), 0};
   if (!AlphaBlend(dc_, x, y, w, h, tmp.Get(), 0, 0, w, h, blend)) return 0;
   return 1;
+}
+
+const KeyedPicture* GdiCanvas::Keyed(std::int32_t w, std::int32_t h, std::int32_t sx,
+                                     std::int32_t sy, std::int32_t sw, std::int32_t sh,
+                                     COLORREF transparent) const {
+  ++uses_;
+  for (KeyedCopy& k : keyed_) {
+    if (k.w == w && k.h == h && k.sx == sx && k.sy == sy && k.sw == sw && k.sh == sh &&
+        k.transparent == transparent) {
+      k.lastUse = uses_;
+      return &k.picture;
+    }
+  }
+  // The platform draws the picture the way the temporary surface of BlendThroughGdi would
+  // get it, over black and over white: what differs is transparent.
+  auto black = CreateDibSurface(nullptr, w, h);
+  auto white = CreateDibSurface(nullptr, w, h);
+  if (!black || !white) return nullptr;
+  std::uint32_t* whitePixels = white->pixels_;
+  std::fill(whitePixels, whitePixels + static_cast<std::size_t>(w) * h, 0x00FFFFFFu);
+  if (!TransparentBlt(black->Dc(), 0, 0, w, h, dc_, sx, sy, sw, sh, transparent) ||
+      !TransparentBlt(white->Dc(), 0, 0, w, h, dc_, sx, sy, sw, sh, transparent)) {
+    return nullptr;
+  }
+  GdiFlush();
+  // The least recently used copy makes room (a picture is drawn at one size per frame).
+  if (keyed_.size() >= kKeyedCopies) {
+    keyed_.erase(std::min_element(
+        keyed_.begin(), keyed_.end(),
+        [](const KeyedCopy& a, const KeyedCopy& b) { return a.lastUse < b.lastUse; }));
+  }
+  keyed_.push_back(KeyedCopy{w, h, sx, sy, sw, sh, transparent, uses_, KeyedPicture{}});
+  KeyPicture(keyed_.back().picture, black->pixels_, whitePixels, w, h);
+  return &keyed_.back().picture;
 }
 
 // A box far larger than any piece (an area with an absurd radius from a pasted code):
@@ -200,10 +261,13 @@ int GdiCanvas::BlendVisiblePart(std::int32_t x, std::int32_t y, std::int32_t w, 
                transparent);
 }
 
-MemorySurface::MemorySurface(MemoryDc dc, GdiObject bitmap, std::int32_t width, std::int32_t height)
+MemorySurface::MemorySurface(MemoryDc dc, GdiObject bitmap, std::int32_t width, std::int32_t height,
+                             std::uint32_t* pixels)
     : GdiCanvas(dc.Get(), width, height),
       dc_(std::move(dc)),
-      bitmap_(dc_.Get(), std::move(bitmap)) {}
+      bitmap_(dc_.Get(), std::move(bitmap)) {
+  SetPixels(pixels);
+}
 
 MemorySurface::~MemorySurface() {
   ReleaseSelections();  // before the bitmap and the context go
@@ -217,6 +281,24 @@ std::unique_ptr<MemorySurface> CreateBitmapSurface(HDC reference, std::int32_t w
   MemoryDc dc(CreateCompatibleDC(nullptr));
   if (!bitmap || dc.Get() == nullptr) return nullptr;
   return std::make_unique<MemorySurface>(std::move(dc), std::move(bitmap), width, height);
+}
+
+std::unique_ptr<MemorySurface> CreateDibSurface(HDC reference, std::int32_t width,
+                                                std::int32_t height) {
+  if (width <= 0 || height <= 0) return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  GdiObject bitmap(CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  MemoryDc dc(CreateCompatibleDC(nullptr));
+  if (!bitmap || bits == nullptr || dc.Get() == nullptr) return nullptr;
+  return std::make_unique<MemorySurface>(std::move(dc), std::move(bitmap), width, height,
+                                         static_cast<std::uint32_t*>(bits));
 }
 
 std::unique_ptr<MemorySurface> CreateEmptyMemorySurface() {

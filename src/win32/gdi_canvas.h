@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/canvas.h"
+#include "render/keyed_blend.h"
 
 namespace dz::win32 {
 
@@ -128,11 +129,25 @@ class GdiCanvas : public Canvas {
                  const char* text) override;
   void CopyFrom(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, const Canvas* src,
                 std::int32_t sx, std::int32_t sy) override;
+  // A surface with pixels of its own (a DIB section) and a picture source blend in our
+  // own loop over the picture's keyed copy; everything else goes through GDI.
   int Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, const Canvas& src,
             std::int32_t sx, std::int32_t sy, std::int32_t sw, std::int32_t sh,
             std::int32_t opacity, COLORREF transparent) override;
+  void MarkAsPicture() override { picture_ = true; }
+
+  // The platform's own way: a temporary surface with the destination's pixels,
+  // TransparentBlt of the picture onto it, AlphaBlend of the whole back at constant opacity.
+  int BlendThroughGdi(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                      const GdiCanvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
+                      std::int32_t sh, std::int32_t opacity, COLORREF transparent);
+  // The keyed copies a picture holds now (one per box size in use, at most kKeyedCopies).
+  int KeyedCopies() const { return static_cast<int>(keyed_.size()); }
+  bool HasPixels() const { return pixels_ != nullptr; }
 
  protected:
+  // The surface's own 32-bit pixels, top row first, `width` pixels a row.
+  void SetPixels(std::uint32_t* pixels) { pixels_ = pixels; }
   // Puts every pen, brush and font still pushed back; the derived surfaces call it before
   // they release their context.
   void ReleaseSelections();
@@ -145,9 +160,29 @@ class GdiCanvas : public Canvas {
                        const GdiCanvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
                        std::int32_t sh, std::int32_t opacity, COLORREF transparent);
 
+  // A picture stretched to one box and keyed, with what it was made from.
+  struct KeyedCopy {
+    std::int32_t w, h, sx, sy, sw, sh;
+    COLORREF transparent;
+    std::uint32_t lastUse;
+    KeyedPicture picture;
+  };
+  static constexpr std::size_t kKeyedCopies = 2;
+  // The keyed copy of this picture for the box, made on first use; null when GDI refuses.
+  const KeyedPicture* Keyed(std::int32_t w, std::int32_t h, std::int32_t sx, std::int32_t sy,
+                            std::int32_t sw, std::int32_t sh, COLORREF transparent) const;
+  // Drawing into a surface makes its keyed copies stale.
+  void Drawn() {
+    if (!keyed_.empty()) keyed_.clear();
+  }
+
   HDC dc_;
   std::int32_t width_;
   std::int32_t height_;
+  std::uint32_t* pixels_ = nullptr;
+  bool picture_ = false;
+  mutable std::vector<KeyedCopy> keyed_;
+  mutable std::uint32_t uses_ = 0;
   std::vector<Selection> pens_;
   std::vector<Selection> brushes_;
   std::vector<Selection> fonts_;
@@ -158,7 +193,9 @@ class GdiCanvas : public Canvas {
 class MemorySurface : public GdiCanvas {
  public:
   // Takes ownership of dc and of bitmap (which may be null), selecting the bitmap.
-  MemorySurface(MemoryDc dc, GdiObject bitmap, std::int32_t width, std::int32_t height);
+  // `pixels`: the bitmap's own pixels when it is a 32-bit top-down DIB section.
+  MemorySurface(MemoryDc dc, GdiObject bitmap, std::int32_t width, std::int32_t height,
+                std::uint32_t* pixels = nullptr);
   ~MemorySurface() override;
 
  private:
@@ -171,6 +208,10 @@ class MemorySurface : public GdiCanvas {
 // (the screen when null). Null when GDI refuses.
 std::unique_ptr<MemorySurface> CreateBitmapSurface(HDC reference, std::int32_t width,
                                                    std::int32_t height);
+// A memory surface holding a 32-bit DIB section of width × height, whose pixels the
+// canvas reaches directly (the board's surfaces). Null when GDI refuses.
+std::unique_ptr<MemorySurface> CreateDibSurface(HDC reference, std::int32_t width,
+                                                std::int32_t height);
 // A memory surface with no picture of its own.
 std::unique_ptr<MemorySurface> CreateEmptyMemorySurface();
 // A memory surface holding `bitmap` (owned from then on); null when bitmap is null.

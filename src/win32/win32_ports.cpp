@@ -126,7 +126,8 @@ class Win32Pictures : public Pictures {
     return surface;
   }
   std::unique_ptr<Canvas> CreateSurface(std::int32_t width, std::int32_t height) override {
-    return CreateBitmapSurface(handles->referenceDc, width, height);
+    // The board's surfaces hold their own pixels: pictures are blended straight into them.
+    return CreateDibSurface(handles->referenceDc, width, height);
   }
 };
 

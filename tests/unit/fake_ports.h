@@ -21,7 +21,9 @@ namespace dz::testing {
 class FakePicture : public NullCanvas {
  public:
   explicit FakePicture(std::string n) : name(std::move(n)) {}
+  void MarkAsPicture() override { marked = true; }
   std::string name;
+  bool marked = false;  // told that it holds a picture (its keyed copies may be kept)
 };
 
 class FakePictures : public Pictures {

@@ -132,6 +132,7 @@ TEST_F(PiecesTest, LoadBitmapFileTakesThePictureAndItsSize) {
   a.SetPosition(5, 6);
   a.LoadBitmapFile("area.bmp");
   ASSERT_NE(dynamic_cast<const FakePicture*>(a.Image()), nullptr);
+  EXPECT_TRUE(dynamic_cast<const FakePicture*>(a.Image())->marked);
   EXPECT_EQ(a.Bitmap().bmWidth, 64);
   EXPECT_EQ(a.Bitmap().bmHeight, 64);
   EXPECT_EQ(a.GetPosition(), (Point{5, 6}));
