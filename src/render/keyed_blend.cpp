@@ -2,7 +2,44 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace dz {
+namespace {
+
+// n pixels of s blended onto d at opacity a (1..254).
+void BlendRun(std::uint32_t* d, const std::uint32_t* s, std::int64_t n, std::uint32_t a) {
+#if defined(__SSE2__)
+  // Four pixels at a time, each byte in a 16-bit lane: the same sums and the same division
+  // as BlendPixel, no lane above 65407.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i sa = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i da = _mm_set1_epi16(static_cast<short>(255 - a));
+  const __m128i half = _mm_set1_epi16(127);
+  const __m128i one = _mm_set1_epi16(1);
+  auto div255 = [&](__m128i x) {
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
+  };
+  for (; n >= 4; n -= 4, s += 4, d += 4) {
+    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    const __m128i low =
+        _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), sa),
+                                    _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), da)),
+                      half);
+    const __m128i high =
+        _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), sa),
+                                    _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), da)),
+                      half);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(div255(low), div255(high)));
+  }
+#endif
+  for (; n > 0; --n, ++s, ++d) *d = BlendPixel(*d, *s, a);
+}
+
+}  // namespace
 
 void KeyPicture(KeyedPicture& out, const std::uint32_t* overFirst, const std::uint32_t* overSecond,
                 std::int32_t width, std::int32_t height) {
@@ -49,11 +86,10 @@ void BlendKeyed(const PixelRows& dst, std::int32_t x, std::int32_t y, const Keye
       if (begin >= end) continue;
       const std::uint32_t* s = from + begin;
       std::uint32_t* d = row + (std::int64_t{x} + begin);
-      const std::uint32_t* const sEnd = from + end;
       if (a == 255) {
-        std::copy(s, sEnd, d);  // solid: the picture's own pixels
+        std::copy(s, from + end, d);  // solid: the picture's own pixels
       } else {
-        for (; s != sEnd; ++s, ++d) *d = BlendPixel(*d, *s, a);
+        BlendRun(d, s, end - begin, a);
       }
     }
   }

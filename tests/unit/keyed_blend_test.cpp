@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace dz::testing {
@@ -103,57 +104,69 @@ TEST(KeyedBlendTest, KeyingFindsTheRunsOfDrawnPixels) {
   EXPECT_EQ(k.rowRuns, (std::vector<std::int32_t>{0, 1}));
 }
 
+// Blends the picture at `at` onto a surface of w × h and compares it with a blend done
+// pixel by pixel. The surface's rows are 3 pixels longer than its width: the pixels after
+// each row are not the surface's and must never change.
+void ExpectBlendAt(const Picture& p, const KeyedPicture& k, std::int32_t w, std::int32_t h,
+                   std::int32_t x, std::int32_t y, std::int32_t opacity) {
+  const std::int32_t stride = w + 3;
+  std::vector<std::uint32_t> surface(static_cast<size_t>(stride) * h);
+  for (size_t i = 0; i < surface.size(); ++i) surface[i] = 0x00FFFFFFu - 0x00030507u * i;
+  std::vector<std::uint32_t> expected = surface;
+  const std::uint32_t a = static_cast<std::uint32_t>(opacity) & 0xFF;
+  for (std::int32_t r = 0; r < p.h; ++r) {
+    for (std::int32_t c = 0; c < p.w; ++c) {
+      const std::int64_t dx = std::int64_t{x} + c;
+      const std::int64_t dy = std::int64_t{y} + r;
+      if (p.clear[r * p.w + c] || dx < 0 || dx >= w || dy < 0 || dy >= h) continue;
+      std::uint32_t& d = expected[dy * stride + dx];
+      d = ReferenceBlend(d, p.first[r * p.w + c], a);
+    }
+  }
+  BlendKeyed(PixelRows{surface.data(), w, h, stride}, x, y, k, opacity);
+  EXPECT_EQ(surface, expected) << p.w << "x" << p.h << " at " << x << "," << y << " opacity "
+                               << opacity;
+}
+
 TEST(KeyedBlendTest, BlendIsClippedAtEveryEdgeAndKeepsTransparentPixels) {
-  // A 5 × 4 picture with holes onto an 8 × 6 surface whose rows are 11 pixels apart; the
-  // 3 pixels after each row are not the surface's and must never change.
-  Picture p(5, 4,
-            "xx.xx"
-            "x...x"
-            ".xxx."
-            "xxxxx");
-  KeyedPicture k;
-  KeyPicture(k, p.first.data(), p.second.data(), p.w, p.h);
-  constexpr std::int32_t kW = 8, kH = 6, kStride = 11;
-  struct Place {
-    std::int32_t x, y;
-  };
-  const Place places[] = {
-      {1, 1},
-      {0, 0},
-      {3, 2},  // inside, touching the far corner
-      {-2, 1},
-      {6, 1},
-      {1, -3},
-      {1, 4},  // cut at each edge
-      {-4, -3},
-      {7, -3},
-      {-4, 5},
-      {7, 5},  // one pixel at each corner
-      {-5, 0},
-      {8, 0},
-      {0, -4},
-      {0, 6},  // just outside each edge
-      {INT32_MIN, INT32_MIN},
-      {INT32_MAX, INT32_MAX},
-      {INT32_MAX - 2, 0},
-  };
-  for (std::int32_t opacity : {100, 150, 255, 0, 256 + 100}) {
-    for (const Place& at : places) {
-      std::vector<std::uint32_t> surface(kStride * kH);
-      for (size_t i = 0; i < surface.size(); ++i) surface[i] = 0x00FFFFFFu - 0x00030507u * i;
-      std::vector<std::uint32_t> expected = surface;
-      const std::uint32_t a = static_cast<std::uint32_t>(opacity) & 0xFF;
-      for (std::int32_t r = 0; r < p.h; ++r) {
-        for (std::int32_t c = 0; c < p.w; ++c) {
-          const std::int64_t dx = std::int64_t{at.x} + c;
-          const std::int64_t dy = std::int64_t{at.y} + r;
-          if (p.clear[r * p.w + c] || dx < 0 || dx >= kW || dy < 0 || dy >= kH) continue;
-          std::uint32_t& d = expected[dy * kStride + dx];
-          d = ReferenceBlend(d, p.first[r * p.w + c], a);
-        }
-      }
-      BlendKeyed(PixelRows{surface.data(), kW, kH, kStride}, at.x, at.y, k, opacity);
-      EXPECT_EQ(surface, expected) << "at " << at.x << "," << at.y << " opacity " << opacity;
+  // A small picture with holes, and a wide one with runs of every length (blends that take
+  // several pixels at a time, and the pixels left over).
+  std::string wide;
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 23; ++c) wide += (c * c + r * 7) % 11 < 3 ? '.' : 'x';
+  }
+  const Picture small(5, 4, "xx.xxx...x.xxx.xxxxx");
+  const Picture big(23, 3, wide.c_str());
+  for (const Picture* p : {&small, &big}) {
+    KeyedPicture k;
+    KeyPicture(k, p->first.data(), p->second.data(), p->w, p->h);
+    const std::int32_t w = p->w + 3;
+    const std::int32_t h = p->h + 2;
+    struct Place {
+      std::int32_t x, y;
+    };
+    const Place places[] = {
+        {1, 1},
+        {0, 0},
+        {w - p->w, h - p->h},  // inside
+        {-2, 1},
+        {w - p->w + 2, 1},
+        {1, -2},
+        {1, h - p->h + 2},  // cut at each edge
+        {1 - p->w, 1 - p->h},
+        {w - 1, 1 - p->h},
+        {1 - p->w, h - 1},
+        {w - 1, h - 1},  // corners
+        {-p->w, 0},
+        {w, 0},
+        {0, -p->h},
+        {0, h},  // just outside each edge
+        {INT32_MIN, INT32_MIN},
+        {INT32_MAX, INT32_MAX},
+        {INT32_MAX - 2, 0},
+    };
+    for (std::int32_t opacity : {100, 150, 255, 0, 256 + 100, 77, 1, 254}) {
+      for (const Place& at : places) ExpectBlendAt(*p, k, w, h, at.x, at.y, opacity);
     }
   }
 }
