@@ -17,7 +17,10 @@
 #include <vector>
 
 #include "app/frame.h"
+#include "board/board.h"
 #include "board/ids.h"
+#include "render/distances.h"
+#include "render/piece_drawing.h"
 #include "render/surfaces.h"
 #include "win32/gdi_canvas.h"
 #include "win32/main_window.h"
@@ -149,6 +152,9 @@ int main(int argc, char** argv) {
   Figure drag{"drag step (move, code rewrite, paint)", {}};
   Figure dragOnly{"drag step without the board's paint", {}};
   Figure toWindow{"copy to the window", {}};
+  Figure pieces{"of the full-board frame: the pieces", {}};
+  Figure areaBlends{"of the pieces: the five area pictures", {}};
+  Figure overlay{"of the full-board frame: the distances", {}};
 
   POINT origin{0, 0};
   ClientToScreen(mainWindow, &origin);
@@ -162,6 +168,19 @@ int main(int argc, char** argv) {
     empty.ms.push_back(PerFrame(frames, compose));
     LoadFullBoard();
     full.ms.push_back(PerFrame(frames, compose));
+    pieces.ms.push_back(PerFrame(frames, [](int) { dz::DrawPieces(*dz::backBuffer); }));
+    areaBlends.ms.push_back(PerFrame(frames, [](int) {
+      for (const dz::Area& a : dz::areas) {
+        if (a.Image() == nullptr) continue;
+        const dz::Point p = a.GetPosition();
+        dz::BlendBitmap(*dz::backBuffer, p.x, p.y, a.GetWidth(), a.GetHeight(), *a.Image(), 0, 0,
+                        a.Bitmap().bmWidth, a.Bitmap().bmHeight, a.Alpha(), dz::kWhite);
+      }
+    }));
+    overlay.ms.push_back(PerFrame(frames, [](int) {
+      dz::DrawMarkerDistances(*dz::backBuffer);
+      dz::DrawMoveDistance(*dz::backBuffer);
+    }));
     fullPaint.ms.push_back(PerFrame(frames, paint));
     toWindow.ms.push_back(PerFrame(frames, [&](int) {
       HDC dc = GetDC(mainWindow);
@@ -197,7 +216,8 @@ int main(int argc, char** argv) {
   const double copyMs = Median(copy.ms);
   std::printf("%s: %.3f ms, median of %d runs (min %.3f ms)\n", copy.name, copyMs, runs,
               *std::min_element(copy.ms.begin(), copy.ms.end()));
-  for (const Figure* fig : {&empty, &full, &fullPaint, &toWindow, &measuring, &drag, &dragOnly}) {
+  for (const Figure* fig : {&empty, &full, &pieces, &areaBlends, &overlay, &fullPaint, &toWindow,
+                            &measuring, &drag, &dragOnly}) {
     // Each run against the copy of the same run.
     std::vector<double> ratios;
     for (int run = 0; run < runs; ++run) ratios.push_back(fig->ms[run] / copy.ms[run]);

@@ -90,17 +90,22 @@ void OnMouseMove(HeldButtons buttons, Point at) {
 
   if (Character* c = SelectedCharacterPiece(); left && c != nullptr) {
     const Point topLeft = IsSettingOn(IDM_SNAP) ? SnapToCell(x, y) : CentreUnder(*c, x, y);
+    // A move that leaves the piece where it is (within its cell while snapping) changes
+    // nothing in the frame: no repaint. The code is still written (the user may have typed
+    // into its field); WriteCoordinateCode leaves a field that shows it alone.
+    const bool moved = topLeft != c->GetPosition();
     c->SetPosition(topLeft.x, topLeft.y);
     WriteCoordinateCode();
-    InvalidateBoard();
+    if (moved) InvalidateBoard();
   } else if (right && c != nullptr) {
     // The measuring line follows the pointer.
     InvalidateBoard();
   } else if (Area* a = SelectedAreaPiece(); left && a != nullptr) {
     const Point topLeft = CentreUnder(*a, x, y);
+    const bool moved = topLeft != a->GetPosition();
     a->SetPosition(topLeft.x, topLeft.y);
     WriteCoordinateCode();
-    InvalidateBoard();
+    if (moved) InvalidateBoard();
   }
 }
 

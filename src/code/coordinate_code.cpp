@@ -66,6 +66,14 @@ int BuildCoordinateCode(char (&buf)[kCodeSize]) {
 void WriteCoordinateCode() {
   char buf[kCodeSize];
   BuildCoordinateCode(buf);
+  // A field that already shows exactly this code is left alone: setting the same text
+  // changes nothing that shows, the field's own command does nothing, and the platform's
+  // edit control lays the whole line out again on every set (most of a drag step's cost
+  // while the piece stays in one cell). The field may hold a longer text that the user
+  // typed; twice the code's size is read, so such a text is never taken for the code.
+  char shown[2 * kCodeSize];
+  const int n = ports.panels->GetText(Panel::Board, IDC_BOARD_CODE, shown, sizeof shown);
+  if (n < kCodeSize && std::strcmp(shown, buf) == 0) return;
   ports.panels->SetText(Panel::Board, IDC_BOARD_CODE, buf);
 }
 

@@ -314,6 +314,56 @@ TEST_F(PointerTest, AMoveWithTheLeftButtonMovesAnAreaSelectedEarlier) {
   EXPECT_EQ(area.GetPosition(), (Point{340, 340}));
 }
 
+// Moves that leave the dragged piece where it is ask for no frame and leave a code field
+// that shows the code alone; the field still gets the code back if the user typed over it.
+TEST_F(PointerTest, MovesThatLeaveThePieceInPlaceRepaintNothing) {
+  Snap(true);
+  BoardPanelCommand(IDC_BOARD_ADD_MARKER);  // "A" at (1, 1)
+  Area& area = AddAreaAt(300, 300, 2);
+  OnLeftButtonDown(At(15, 15));
+  auto codeSets = [&] {
+    int n = 0;
+    for (const auto& note : fake.panels.notifications) {
+      if (note == std::make_pair(Panel::Board, IDC_BOARD_CODE)) ++n;
+    }
+    return n;
+  };
+  struct Step {
+    const char* typed;  // what the user typed into the code field first, if anything
+    std::int32_t x, y;
+    int repaints;
+    int codeSets;
+    const char* code;
+  };
+  const Step steps[] = {
+      {nullptr, 45, 15, 1, 1, "A:31,1:r rb:300,300:2"},                  // into the next cell
+      {nullptr, 50, 22, 0, 0, "A:31,1:r rb:300,300:2"},                  // within it
+      {"typed", 59, 29, 0, 1, "A:31,1:r rb:300,300:2"},                  // within, field typed over
+      {"A:31,1:r rb:300,300:2 ", 58, 3, 0, 1, "A:31,1:r rb:300,300:2"},  // a longer text
+      {nullptr, 61, 15, 1, 1, "A:61,1:r rb:300,300:2"},                  // into the next cell
+  };
+  for (const Step& step : steps) {
+    if (step.typed != nullptr) fake.panels.UserTypes(Panel::Board, IDC_BOARD_CODE, step.typed);
+    ClearRecords();
+    OnMouseMove(kLeftButton, At(step.x, step.y));
+    EXPECT_EQ(Repaints(), step.repaints) << step.x << "," << step.y;
+    EXPECT_EQ(codeSets(), step.codeSets) << step.x << "," << step.y;
+    EXPECT_EQ(CodeField(), step.code) << step.x << "," << step.y;
+  }
+  // An area follows the pointer pixel by pixel: the same point twice is one move.
+  OnLeftButtonUp(At(61, 15));
+  OnLeftButtonDown(At(350, 350));
+  ASSERT_EQ(selectedArea, 0);
+  OnMouseMove(kLeftButton, At(355, 350));
+  ClearRecords();
+  OnMouseMove(kLeftButton, At(355, 350));
+  EXPECT_EQ(Repaints(), 0);
+  EXPECT_EQ(codeSets(), 0);
+  OnMouseMove(kLeftButton, At(356, 350));
+  EXPECT_EQ(Repaints(), 1);
+  EXPECT_EQ(area.GetPosition(), (Point{296, 290}));
+}
+
 TEST_F(PointerTest, PiecesFromACodeAnywhereInThe32BitRangeMoveAndDropSafely) {
   // A huge radius makes the box and the corner offset wrap; nothing may trap.
   char code[kCodeSize] = "rb:-2147483648,-2147483648:2147483647 A:2147483647,2147483647:r";
