@@ -150,6 +150,7 @@ int main(int argc, char** argv) {
   Figure fullPaint{"full-board paint incl. the copy to the window", {}};
   Figure measuring{"measuring frame", {}};
   Figure drag{"drag step (move, code rewrite, paint)", {}};
+  Figure dragInCell{"drag step within one cell (snapping)", {}};
   Figure dragOnly{"drag step without the board's paint", {}};
   Figure toWindow{"copy to the window", {}};
   Figure pieces{"of the full-board frame: the pieces", {}};
@@ -203,6 +204,12 @@ int main(int argc, char** argv) {
       UpdateWindow(mainWindow);
       Pump();
     }));
+    // The pointer moves a pixel at a time inside one cell: the piece stays where it is.
+    dragInCell.ms.push_back(PerFrame(frames, [&](int i) {
+      Mouse(WM_MOUSEMOVE, MK_LBUTTON, 100 + i % 2, 100 + i % 3);
+      UpdateWindow(mainWindow);
+      Pump();
+    }));
     dragOnly.ms.push_back(PerFrame(frames, [&](int i) {
       const POINT p = Step(i + 1);
       Mouse(WM_MOUSEMOVE, MK_LBUTTON, p.x, p.y);
@@ -217,7 +224,7 @@ int main(int argc, char** argv) {
   std::printf("%s: %.3f ms, median of %d runs (min %.3f ms)\n", copy.name, copyMs, runs,
               *std::min_element(copy.ms.begin(), copy.ms.end()));
   for (const Figure* fig : {&empty, &full, &pieces, &areaBlends, &overlay, &fullPaint, &toWindow,
-                            &measuring, &drag, &dragOnly}) {
+                            &measuring, &drag, &dragInCell, &dragOnly}) {
     // Each run against the copy of the same run.
     std::vector<double> ratios;
     for (int run = 0; run < runs; ++run) ratios.push_back(fig->ms[run] / copy.ms[run]);
