@@ -28,8 +28,8 @@
 
 namespace {
 
-using dz::win32::boardPanel;
-using dz::win32::mainWindow;
+// The program's window object; its handles name the main window and the panels.
+dz::win32::AppHandles* handles = nullptr;
 
 double ticksPerMs = 1.0;
 
@@ -49,7 +49,7 @@ void Pump() {
 }
 
 void Mouse(UINT message, WPARAM keys, int x, int y) {
-  SendMessageW(mainWindow, message, keys, MAKELPARAM(x, y));
+  SendMessageW(handles->mainWindow, message, keys, MAKELPARAM(x, y));
 }
 
 // A point of the board that the frames walk through, as the pointer of a drag would.
@@ -74,8 +74,8 @@ void LoadFullBoard() {
   }
   wchar_t wide[1024];
   MultiByteToWideChar(CP_ACP, 0, code, -1, wide, 1024);
-  SetDlgItemTextW(boardPanel, IDC_BOARD_INPUT, wide);
-  SendMessageW(boardPanel, WM_COMMAND, IDC_BOARD_LOAD, 0);
+  SetDlgItemTextW(handles->boardPanel, IDC_BOARD_INPUT, wide);
+  SendMessageW(handles->boardPanel, WM_COMMAND, IDC_BOARD_LOAD, 0);
   Pump();
   // Select A (a click on it) so that its distances are drawn.
   Mouse(WM_LBUTTONDOWN, MK_LBUTTON, 20, 20);
@@ -118,17 +118,19 @@ int main(int argc, char** argv) {
   QueryPerformanceFrequency(&f);
   ticksPerMs = static_cast<double>(f.QuadPart) / 1000.0;
 
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  dz::win32::appInstance = instance;
-  dz::win32::InstallPorts();
+  static dz::win32::MainWindow window(GetModuleHandleW(nullptr));
+  handles = &window.Handles();
+  dz::win32::InstallPorts(window.Handles());
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   dz::win32::ChooseLabelFace();
-  if (RegisterMainClass(instance) == 0 || CreateMainWindow(instance, SW_SHOWNORMAL) == 0) {
+  if (!window.RegisterWindowClass() || !window.Create(SW_SHOWNORMAL)) {
     std::printf("frame bench: the main window could not be created\n");
     return 1;
   }
   Pump();
+  const HWND mainWindow = handles->mainWindow;
+  const HWND boardPanel = handles->boardPanel;
 
   // The unit: a 601 × 600 block copy between two memory surfaces.
   auto from = dz::win32::CreateBitmapSurface(nullptr, 601, 600);
