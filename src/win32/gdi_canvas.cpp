@@ -166,7 +166,8 @@ int GdiCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
     return BlendVisiblePart(x, y, w, h, *from, sx, sy, sw, sh, opacity, transparent);
   }
   Drawn();
-  if (pixels_ == nullptr || !from->picture_ || from == this) {
+  if (pixels_ == nullptr || !from->picture_ || from == this || w > kLargestKeyed ||
+      h > kLargestKeyed) {
     return BlendThroughGdi(x, y, w, h, *from, sx, sy, sw, sh, opacity, transparent);
   }
   // A box that misses the surface (the parked shadow) draws nothing and costs nothing.

@@ -168,6 +168,10 @@ class GdiCanvas : public Canvas {
     KeyedPicture picture;
   };
   static constexpr std::size_t kKeyedCopies = 2;
+  // Keyed copies are kept for boxes up to this size each way (4 MB; the board's pieces are
+  // at most 480 pixels wide). A larger box from a pasted code goes through GDI each frame,
+  // as every box used to, instead of holding its copies for good.
+  static constexpr std::int32_t kLargestKeyed = 1024;
   // The keyed copy of this picture for the box, made on first use; null when GDI refuses.
   const KeyedPicture* Keyed(std::int32_t w, std::int32_t h, std::int32_t sx, std::int32_t sy,
                             std::int32_t sw, std::int32_t sh, COLORREF transparent) const;

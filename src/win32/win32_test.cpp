@@ -372,6 +372,12 @@ void KeyedCopiesLifecycle() {
   CHECK(Red(dst->Dc(), 5, 5) == 0);
   dst->Blend(0, 0, 30, 30, *plain, 0, 0, 8, 8, 150, dz::kWhite);
   CHECK(plain->KeyedCopies() == 0);
+  // A box beyond the size kept (an area with a pasted radius) is drawn, and kept nowhere.
+  Fill(*dst, dz::kWhite, 40, 40);
+  const int kept = picture->KeyedCopies();
+  CHECK(dst->Blend(-1500, -1500, 1540, 1540, *picture, 0, 0, 8, 8, 255, dz::kWhite) == 1);
+  CHECK(Red(dst->Dc(), 20, 20) == 0);
+  CHECK(picture->KeyedCopies() == kept);
 }
 
 // ---- the ports on the real resources -------------------------------------------------------
