@@ -91,12 +91,13 @@ void OnMouseMove(HeldButtons buttons, Point at) {
   if (Character* c = SelectedCharacterPiece(); left && c != nullptr) {
     const Point topLeft = IsSettingOn(IDM_SNAP) ? SnapToCell(x, y) : CentreUnder(*c, x, y);
     // A move that leaves the piece where it is (within its cell while snapping) changes
-    // nothing in the frame: no repaint. The code is still written (the user may have typed
-    // into its field); WriteCoordinateCode leaves a field that shows it alone.
+    // nothing in the frame, unless the measuring line follows the pointer: no repaint then.
+    // The code is still written (the user may have typed into its field);
+    // WriteCoordinateCode leaves a field that shows it alone.
     const bool moved = topLeft != c->GetPosition();
     c->SetPosition(topLeft.x, topLeft.y);
     WriteCoordinateCode();
-    if (moved) InvalidateBoard();
+    if (moved || measuring) InvalidateBoard();
   } else if (right && c != nullptr) {
     // The measuring line follows the pointer.
     InvalidateBoard();

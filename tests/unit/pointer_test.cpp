@@ -302,6 +302,10 @@ TEST_F(PointerTest, WithBothButtonsHeldTheSelectedCharacterFollowsThePointer) {
   EXPECT_EQ(CodeField(), "A:61,31:r");
   EXPECT_EQ(Repaints(), 1);
   EXPECT_EQ(measuring, 1);
+  // Within the same cell the character stays, but the measuring line follows the pointer.
+  OnMouseMove(kBothButtons, At(80, 50));
+  EXPECT_EQ(a.GetPosition(), (Point{61, 31}));
+  EXPECT_EQ(Repaints(), 2);
 }
 
 TEST_F(PointerTest, AMoveWithTheLeftButtonMovesAnAreaSelectedEarlier) {
