@@ -1,40 +1,21 @@
-# Helpers of the end-to-end tests (sourced by tests/e2e/run and bench/wine/run).
-# Expects: root (repository), e2e_dir (build/e2e), wine64, wineserver, driver_exe, exe.
+# Helpers of the end-to-end tests (sourced by tests/e2e/run, tests/soak/run, bench/wine/run
+# after scripts/lib/wine.sh). Expects: root (repository), e2e_dir (build/e2e), wine64,
+# wineserver, driver_exe, exe.
 
 # ---- virtual display -----------------------------------------------------------------------
 
-xvfb_pid=""
 display=""
 
 # Starts Xvfb at depth 24 on a free display; sets $display.
 start_xvfb() {
-  local fdfile=$e2e_dir/xvfb.display i
-  command -v Xvfb >/dev/null || {
-    echo "e2e: Xvfb is missing; run scripts/setup (Debian package xvfb)" >&2
+  dz_start_xvfb "$e2e_dir" 1280x1024x24 || {
+    echo "e2e: no virtual display" >&2
     return 1
   }
-  rm -f "$fdfile"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fdfile" \
-    >"$e2e_dir/xvfb.log" 2>&1 </dev/null &
-  xvfb_pid=$!
-  for i in $(seq 100); do
-    if [ -s "$fdfile" ] && grep -q '^[0-9]' "$fdfile"; then
-      display=":$(head -1 "$fdfile" | tr -dc 0-9)"
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo "e2e: Xvfb did not start, see $e2e_dir/xvfb.log" >&2
-  return 1
+  display=$xvfb_display
 }
 
-stop_xvfb() {
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=""
-  fi
-}
+stop_xvfb() { dz_stop_xvfb; }
 
 # ---- one prefix, one program --------------------------------------------------------------
 
@@ -50,7 +31,7 @@ wine_env() {
 
 new_prefix() {  # NAME: a fresh copy of the template as the current prefix
   pfx=$e2e_dir/prefixes/$$-$1
-  "$root/scripts/wine-prefix" --copy "$pfx" >/dev/null
+  dz_copy_prefix "$pfx"
 }
 
 # Starts dozero.exe (or the program given) in the current prefix, working directory = the

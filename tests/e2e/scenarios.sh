@@ -15,7 +15,7 @@ grid_lines() {  # GRID [no-frame]
 
 red_in() { d count "$1" "$2" "$3" "$4" 255 1 1; }     # X1 Y1 X2 Y2: red disc pixels
 black_in() { d count "$1" "$2" "$3" "$4" 0 0 0; }     # X1 Y1 X2 Y2: black pixels
-code() { d gettext board 1007; }
+code() { d gettext board $IDC_BOARD_CODE; }
 
 # What a user sees first: window, title, the three panels and their texts, the empty grid.
 sc_start() {
@@ -36,22 +36,22 @@ sc_start() {
   check "board panel labels" "マーカーサイズ(エリアサイズ)|座標コード|コード読み込み|背景画像" \
     "$(d statics board)"
   check "board panel buttons" "コピー|読込|マーカー追加|エリア追加|オールクリア|読込" \
-    "$(d gettext board 1006 \; gettext board 1009 \; gettext board 1011 \; gettext board 1012 \
-      \; gettext board 1013 \; gettext board 1015 | paste -sd'|')"
+    "$(d gettext board $IDC_BOARD_COPY \; gettext board $IDC_BOARD_LOAD \; gettext board $IDC_BOARD_ADD_MARKER \; gettext board $IDC_BOARD_ADD_AREA \
+      \; gettext board $IDC_BOARD_CLEAR \; gettext board $IDC_BOARD_PICTURE | paste -sd'|')"
   check "grid-size entries" "20×20(30×30)|25×25(24×24)|30×30(20×20)|40×40(15×15)" \
-    "$(d combo-items board 1008)"
-  check "grid-size choice" "2" "$(d combo-get board 1008)"
+    "$(d combo-items board $IDC_BOARD_GRID)"
+  check "grid-size choice" "2" "$(d combo-get board $IDC_BOARD_GRID)"
   check "code field" "" "$(code)"
   check "marker panel labels" "識別子:|マーカー色" "$(d statics marker)"
   check "marker panel buttons" "乱戦参加|削除" \
-    "$(d gettext marker 1009 \; gettext marker 1006 | paste -sd'|')"
-  check "colour entries" "赤|緑|青|黄|水色|紫" "$(d combo-items marker 1008)"
-  check "colour choice" "-1" "$(d combo-get marker 1008)"
-  check "melee box hidden" "0" "$(d visible marker 1009)"
+    "$(d gettext marker $IDC_MARKER_MELEE \; gettext marker $IDC_MARKER_DELETE | paste -sd'|')"
+  check "colour entries" "赤|緑|青|黄|水色|紫" "$(d combo-items marker $IDC_MARKER_COLOR)"
+  check "colour choice" "-1" "$(d combo-get marker $IDC_MARKER_COLOR)"
+  check "melee box hidden" "0" "$(d visible marker $IDC_MARKER_MELEE)"
   check "area panel label" "エリア半径" "$(d statics area)"
-  check "radius entries" "2m|3m|4m|5m|6m" "$(d combo-items area 1008)"
-  check "radius choice" "0" "$(d combo-get area 1008)"
-  check "area delete button" "削除" "$(d gettext area 1006)"
+  check "radius entries" "2m|3m|4m|5m|6m" "$(d combo-items area $IDC_AREA_RADIUS)"
+  check "radius choice" "0" "$(d combo-get area $IDC_AREA_RADIUS)"
+  check "area delete button" "削除" "$(d gettext area $IDC_AREA_DELETE)"
   check "vertical grid lines" "$(grid_lines 30)" "$(d vlines 1 599 100 100 255)"
   check "horizontal grid lines" "$(grid_lines 30)" "$(d hlines 1 599 100 100 255)"
   check "empty cell is white" "255,255,255" "$(d pixel 15 15)"
@@ -62,40 +62,40 @@ sc_start() {
 # Adding markers and an area: red discs in the top-left cell, the code field.
 sc_add() {
   start_program || return
-  d button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
   check "code after one marker" "A:1,1:r" "$(code)"
   check_num "red disc pixels in the top-left cell" "$(red_in 1 1 31 31)" -ge 300
   check_num "label pixels of A" "$(black_in 4 4 28 28)" -ge 5
   check "red only in the top-left cell" "$(red_in 0 0 600 600)" "$(red_in 1 1 31 31)"
   check "marker panel stays hidden" "0" "$(d visible marker)"
-  d button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
   check "code after two markers" "A:1,1:r B:1,1:r" "$(code)"
-  d button board 1012 >/dev/null
+  d button board $IDC_BOARD_ADD_AREA >/dev/null
   check "code after an area" "A:1,1:r B:1,1:r rb:-14,-14:2" "$(code)"
   check_num "area centre mark at (44..48)" "$(black_in 43 43 50 50)" -ge 8
   keep_shot add
-  d button board 1013 >/dev/null
+  d button board $IDC_BOARD_CLEAR >/dev/null
   check "clearing keeps the code field" "A:1,1:r B:1,1:r rb:-14,-14:2" "$(code)"
   check "no disc after clearing" "0" "$(red_in 0 0 600 600)"
-  d button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
   check "first slot again after clearing" "A:1,1:r" "$(code)"
 }
 
-# Drag and drop with snapping on, off (menu 40004) and on again.
+# Drag and drop with snapping on, off (menu IDM_SNAP) and on again.
 sc_drag_snap() {
   start_program || return
-  d button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
   d drag 15 15 95 40 >/dev/null
   check "snapped drop at (95,40)" "A:91,31:r" "$(code)"
   check_num "disc in the new cell" "$(red_in 91 31 121 61)" -ge 300
   check "old cell empty" "0" "$(red_in 1 1 31 31)"
-  d menu 40004 >/dev/null
+  d menu $IDM_SNAP >/dev/null
   d drag 106 46 200 200 >/dev/null
   check "unsnapped drop centres the disc under the pointer" "A:185,185:r" "$(code)"
   check_num "disc at (185,185)" "$(red_in 185 185 215 215)" -ge 300
   d drag 200 200 100 100 >/dev/null
   check "unsnapped drop again" "A:85,85:r" "$(code)"
-  d menu 40004 >/dev/null
+  d menu $IDM_SNAP >/dev/null
   d click 100 100 >/dev/null
   check "a click with snapping on moves the disc into the cell" "A:91,91:r" "$(code)"
   d ldown 106 106 \; move 300 300 1 >/dev/null
@@ -110,7 +110,7 @@ sc_drag_snap() {
 # A real pointer drag through the X server (xdotool).
 sc_drag_real() {
   start_program || return
-  d button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
   local ox oy
   read -r ox oy < <(d origin)
   if [ -z "${ox:-}" ]; then
@@ -134,14 +134,14 @@ sc_drag_real() {
   check "snap square gone after the release" "0" "$(d count 0 0 600 600 255 0 0)"
   # Real typing into the name box: it takes only what fits into its width.
   local r x y name
-  r=$(d rect marker 1004)
+  r=$(d rect marker $IDC_MARKER_NAME)
   x=${r%%,*}
   y=${r#*,}
   y=${y%%,*}
   DISPLAY=$display timeout 20 xdotool mousemove $((ox + x + 5)) $((oy + y + 5)) sleep 0.2 \
     click 1 sleep 0.2 key ctrl+a sleep 0.1 type --delay 50 "XYZW" || fail "xdotool failed"
   sleep 0.3
-  name=$(d gettext marker 1004)
+  name=$(d gettext marker $IDC_MARKER_NAME)
   check_match "typed name: what fits of XYZW" '^X(Y(Z)?)?$' "$name"
   check "the code follows every keystroke" "$name:91,31:r" "$(code)"
 }
@@ -149,14 +149,14 @@ sc_drag_real() {
 # Areas: dragged by their centre, dropped on half cells; a click without movement keeps them.
 sc_area_drag() {
   start_program || return
-  d button board 1012 >/dev/null
+  d button board $IDC_BOARD_ADD_AREA >/dev/null
   check "new area" "rb:-14,-14:2" "$(code)"
   d drag 46 46 100 52 >/dev/null
   check "area dropped at (100,52)" "rb:45,0:2" "$(code)"
   check "area panel shown" "1 0" "$(d visible area \; visible marker | paste -sd' ')"
   d click 105 60 >/dev/null
   check "click without movement keeps the area" "rb:45,0:2" "$(code)"
-  d menu 40004 >/dev/null
+  d menu $IDM_SNAP >/dev/null
   d drag 105 60 300 301 >/dev/null
   check "unsnapped area drop" "rb:240,241:2" "$(code)"
 }
@@ -164,62 +164,62 @@ sc_area_drag() {
 # The melee rule: the check box shows only for a character dropped inside an area.
 sc_melee() {
   start_program || return
-  d button board 1011 \; button board 1012 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER \; button board $IDC_BOARD_ADD_AREA >/dev/null
   check "marker and area" "A:1,1:r rb:-14,-14:2" "$(code)"
   d drag 15 15 75 75 >/dev/null
   check "dropped inside the area" "A:61,61:r rb:-14,-14:2" "$(code)"
-  check "melee box shown" "1" "$(d visible marker 1009)"
-  check "melee box caption" "乱戦参加" "$(d gettext marker 1009)"
+  check "melee box shown" "1" "$(d visible marker $IDC_MARKER_MELEE)"
+  check "melee box caption" "乱戦参加" "$(d gettext marker $IDC_MARKER_MELEE)"
   check_num "outside the melee the disc lies over the area" "$(red_in 61 61 91 91)" -ge 300
-  d button marker 1009 >/dev/null
-  check "melee box checked" "1" "$(d checked marker 1009)"
+  d button marker $IDC_MARKER_MELEE >/dev/null
+  check "melee box checked" "1" "$(d checked marker $IDC_MARKER_MELEE)"
   check "melee mark in the code" "A:61,61:r; rb:-14,-14:2" "$(code)"
   check_num "in the melee the disc lies under the area" "$(red_in 61 61 91 91)" -lt 100
   keep_shot melee
   d drag 75 75 300 300 >/dev/null
   check "dropped outside: melee cleared" "A:301,301:r rb:-14,-14:2" "$(code)"
-  check "melee box hidden" "0" "$(d visible marker 1009)"
+  check "melee box hidden" "0" "$(d visible marker $IDC_MARKER_MELEE)"
   d drag 315 315 45 45 >/dev/null
   check "back inside, flag stays clear" "A:31,31:r rb:-14,-14:2" "$(code)"
-  check "melee box shown again" "1" "$(d visible marker 1009)"
+  check "melee box shown again" "1" "$(d visible marker $IDC_MARKER_MELEE)"
 }
 
 # The three panels: which one shows, name typing, colour, radius, delete.
 sc_panels() {
   start_program || return
-  d button board 1011 \; button board 1012 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER \; button board $IDC_BOARD_ADD_AREA >/dev/null
   d click 15 15 >/dev/null
   check "character: marker panel only" "1 0" "$(d visible marker \; visible area | paste -sd' ')"
-  check "name box" "A" "$(d gettext marker 1004)"
-  check "colour box shows red" "0" "$(d combo-get marker 1008)"
+  check "name box" "A" "$(d gettext marker $IDC_MARKER_NAME)"
+  check "colour box shows red" "0" "$(d combo-get marker $IDC_MARKER_COLOR)"
   d click 46 46 >/dev/null
   check "area: area panel only" "0 1" "$(d visible marker \; visible area | paste -sd' ')"
   d click 400 400 >/dev/null
   check "empty board: panels unchanged" "0 1" "$(d visible marker \; visible area | paste -sd' ')"
   d click 15 15 >/dev/null
   check "character again" "1 0" "$(d visible marker \; visible area | paste -sd' ')"
-  d settext marker 1004 Q >/dev/null
+  d settext marker $IDC_MARKER_NAME Q >/dev/null
   check "typed name" "Q:1,1:r rb:-14,-14:2" "$(code)"
-  d settext marker 1004 "$(hex "あ")" >/dev/null
+  d settext marker $IDC_MARKER_NAME "$(hex "あ")" >/dev/null
   check "Japanese name in the code" "あ:1,1:r rb:-14,-14:2" "$(code)"
-  d settext marker 1004 ABCDE >/dev/null
+  d settext marker $IDC_MARKER_NAME ABCDE >/dev/null
   check "long name cut to 3 bytes" "ABC:1,1:r rb:-14,-14:2" "$(code)"
-  d settext marker 1004 "$(hex "あいう")" >/dev/null
+  d settext marker $IDC_MARKER_NAME "$(hex "あいう")" >/dev/null
   check "Japanese name cut after a whole character" "あ:1,1:r rb:-14,-14:2" "$(code)"
-  d settext marker 1004 "" \; type marker 1004 "$(hex "猫")" >/dev/null
+  d settext marker $IDC_MARKER_NAME "" \; type marker $IDC_MARKER_NAME "$(hex "猫")" >/dev/null
   check "name typed key by key" "猫:1,1:r rb:-14,-14:2" "$(code)"
-  d combo-select marker 1008 4 >/dev/null
+  d combo-select marker $IDC_MARKER_COLOR 4 >/dev/null
   check "light blue" "猫:1,1:w rb:-14,-14:2" "$(code)"
   check_num "light blue disc" "$(d count 1 1 31 31 1 255 255)" -ge 250
   keep_shot panels
-  d button marker 1006 >/dev/null
+  d button marker $IDC_MARKER_DELETE >/dev/null
   check "character deleted" "rb:-14,-14:2" "$(code)"
   check "marker panel hidden" "0" "$(d visible marker)"
   check "no disc left" "0" "$(d count 0 0 600 600 1 255 255)"
   d click 46 46 >/dev/null
-  d combo-select area 1008 1 >/dev/null
+  d combo-select area $IDC_AREA_RADIUS 1 >/dev/null
   check "radius 3" "rb:-44,-44:3" "$(code)"
-  d button area 1006 >/dev/null
+  d button area $IDC_AREA_DELETE >/dev/null
   check "area deleted" "" "$(code)"
   check "area panel hidden" "0" "$(d visible area)"
 }
@@ -228,17 +228,17 @@ sc_panels() {
 # selected, so its commands must leave the board alone.
 sc_no_selection() {
   start_program || return
-  d button board 1011 \; button board 1012 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER \; button board $IDC_BOARD_ADD_AREA >/dev/null
   d click 15 15 \; click 400 400 >/dev/null
   check "marker panel still visible" "1" "$(d visible marker)"
-  d settext marker 1004 Q \; combo-select marker 1008 2 \; button marker 1009 >/dev/null
-  check "name, colour, melee: nothing changes" "A:1,1:r rb:-14,-14:2" "$(d button board 1012 \; gettext board 1007 | sed 's/ rb:-14,-14:2$//')"
-  d button marker 1006 >/dev/null
+  d settext marker $IDC_MARKER_NAME Q \; combo-select marker $IDC_MARKER_COLOR 2 \; button marker $IDC_MARKER_MELEE >/dev/null
+  check "name, colour, melee: nothing changes" "A:1,1:r rb:-14,-14:2" "$(d button board $IDC_BOARD_ADD_AREA \; gettext board $IDC_BOARD_CODE | sed 's/ rb:-14,-14:2$//')"
+  d button marker $IDC_MARKER_DELETE >/dev/null
   check "delete: nothing changes" "A:1,1:r rb:-14,-14:2 rb:-14,-14:2" "$(code)"
   check_num "disc still there" "$(red_in 1 1 31 31)" -ge 300
   d click 46 46 \; click 400 400 >/dev/null
   check "area panel still visible" "1" "$(d visible area)"
-  d combo-select area 1008 4 \; button area 1006 >/dev/null
+  d combo-select area $IDC_AREA_RADIUS 4 \; button area $IDC_AREA_DELETE >/dev/null
   check "radius, delete: nothing changes" "A:1,1:r rb:-14,-14:2 rb:-14,-14:2" "$(code)"
   check "still running" "1" "$(d exists)"
 }
@@ -246,14 +246,14 @@ sc_no_selection() {
 # The four grid sizes: grid lines, disc sizes; the code is not rewritten.
 sc_grid() {
   start_program || return
-  d button board 1011 >/dev/null
-  d button board 1012 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
+  d button board $IDC_BOARD_ADD_AREA >/dev/null
   check_num "area centre mark at (46,46) with grid 30" "$(black_in 43 43 50 50)" -ge 8
   local i g sizes=(20 25 30 40)
   for i in 0 1 2 3; do
     g=${sizes[$i]}
-    d combo-select board 1008 $i >/dev/null
-    check "grid $g: choice" "$i" "$(d combo-get board 1008)"
+    d combo-select board $IDC_BOARD_GRID $i >/dev/null
+    check "grid $g: choice" "$i" "$(d combo-get board $IDC_BOARD_GRID)"
     check "grid $g: vertical lines" "$(grid_lines "$g")" "$(d vlines 1 599 100 100 255)"
     check "grid $g: horizontal lines" "$(grid_lines "$g")" "$(d hlines 1 599 100 100 255)"
     check "grid $g: disc box" "1,1,$((g - 1)),$((g - 1))" "$(d bbox 0 0 100 100 255 1 1)"
@@ -270,7 +270,7 @@ sc_picture() {
   start_program || return
   local pics_win
   pics_win="Z:$(echo "$e2e_dir/pics" | tr / '\\')"
-  d button-post board 1015 >/dev/null
+  d button-post board $IDC_BOARD_PICTURE >/dev/null
   check "file dialog title" "ファイルを開く" "$(d open-file "$(hex "$pics_win\\bg.bmp")")"
   d sync >/dev/null
   check "no message" "1" "$(d no-dialog)"
@@ -279,7 +279,7 @@ sc_picture() {
   # The picture covers the frame's right edge (x 599); the grid lies over the picture.
   check "grid over the picture" "$(grid_lines 30 no-frame)" "$(d vlines 1 599 100 100 255)"
   keep_shot picture
-  d button-post board 1015 >/dev/null
+  d button-post board $IDC_BOARD_PICTURE >/dev/null
   d open-file "$(hex "$pics_win\\notbmp.bmp")" >/dev/null
   check "failure message" "|notbmp.bmpの読み込みに失敗しました" "$(d dialog)"
   d answer ok >/dev/null
@@ -306,7 +306,7 @@ sc_picture() {
   if [ "$lang_tag" = en ] && ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
     return
   fi
-  d button-post board 1015 >/dev/null
+  d button-post board $IDC_BOARD_PICTURE >/dev/null
   d open-file "$(hex "$pics_win\\背景\\絵.bmp")" >/dev/null
   d sync >/dev/null
   check "no message for the Japanese path" "1" "$(d no-dialog)"
@@ -318,12 +318,12 @@ sc_picture() {
 # A code copied from one running copy (X clipboard) and loaded into a second copy.
 sc_clipboard() {
   start_program || return
-  d button board 1011 >/dev/null
-  d click 15 15 \; settext marker 1004 "$(hex "あ")" >/dev/null
-  d drag 15 15 95 40 \; button board 1012 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
+  d click 15 15 \; settext marker $IDC_MARKER_NAME "$(hex "あ")" >/dev/null
+  d drag 15 15 95 40 \; button board $IDC_BOARD_ADD_AREA >/dev/null
   local want="あ:91,31:r rb:-14,-14:2"
   check "code in the first copy" "$want" "$(code)"
-  d button board 1006 >/dev/null
+  d button board $IDC_BOARD_COPY >/dev/null
   check "clipboard inside Wine" "$want" "$(d clipboard)"
   local copied
   copied=$(DISPLAY=$display timeout 10 xclip -o -selection clipboard 2>/dev/null)
@@ -333,15 +333,15 @@ sc_clipboard() {
   new_prefix "$scenario_id-second"
   prog_pid=""
   if start_program; then
-    d settext board 1010 "$(hex "$copied")" \; button board 1009 >/dev/null
-    check "input field emptied" "" "$(d gettext board 1010)"
+    d settext board $IDC_BOARD_INPUT "$(hex "$copied")" \; button board $IDC_BOARD_LOAD >/dev/null
+    check "input field emptied" "" "$(d gettext board $IDC_BOARD_INPUT)"
     check "code field keeps its text after a load" "" "$(code)"
     check_num "disc rebuilt at (91,31)" "$(red_in 91 31 121 61)" -ge 300
     check_num "area rebuilt (centre mark)" "$(black_in 43 43 50 50)" -ge 8
-    d button board 1006 >/dev/null
+    d button board $IDC_BOARD_COPY >/dev/null
     check "copying the empty code field" "" \
       "$(DISPLAY=$display timeout 10 xclip -o -selection clipboard 2>/dev/null)"
-    d button board 1011 >/dev/null
+    d button board $IDC_BOARD_ADD_MARKER >/dev/null
     check "code after a change in the second copy" "あ:91,31:r B:1,1:r rb:-14,-14:2" "$(code)"
     keep_shot clipboard_second
   fi
@@ -370,16 +370,16 @@ sc_hostile() {
   local c out chars areas n=0
   for c in "${codes[@]}"; do
     n=$((n + 1))
-    out=$(d settext board 1010 "$(hex "$c")" \; button board 1009 \; button board 1011 \
-      \; gettext board 1007 \; exists)
+    out=$(d settext board $IDC_BOARD_INPUT "$(hex "$c")" \; button board $IDC_BOARD_LOAD \; button board $IDC_BOARD_ADD_MARKER \
+      \; gettext board $IDC_BOARD_CODE \; exists)
     chars=$(echo "$out" | head -1 | tr ' ' '\n' | grep -cE ':[-0-9]+,[-0-9]+:[rgbywp];?$')
     areas=$(echo "$out" | head -1 | tr ' ' '\n' | grep -c '^rb:')
     check "code $n: program running" "1" "$(echo "$out" | tail -1)"
     check_num "code $n: characters" "$chars" -le 26
     check_num "code $n: areas" "$areas" -le 5
   done
-  d button board 1013 \; settext board 1010 "$(hex "$many_chars")" \; button board 1009 \
-    \; click 10 10 \; settext marker 1004 Q >/dev/null
+  d button board $IDC_BOARD_CLEAR \; settext board $IDC_BOARD_INPUT "$(hex "$many_chars")" \; button board $IDC_BOARD_LOAD \
+    \; click 10 10 \; settext marker $IDC_MARKER_NAME Q >/dev/null
   out=$(code)
   chars=$(echo "$out" | tr ' ' '\n' | grep -cE ':[-0-9]+,[-0-9]+:r$')
   check_num "30 character tokens: at most 26 on the board" "$chars" -le 26
@@ -397,20 +397,20 @@ sc_full_board() {
     full+=" $name$name$name:$big,$big:g;"
   done
   for i in $(seq 5); do full+=" rb:$big,$big:2"; done
-  d settext board 1010 "$(hex "$full")" \; button board 1009 \; click 15 15 >/dev/null
+  d settext board $IDC_BOARD_INPUT "$(hex "$full")" \; button board $IDC_BOARD_LOAD \; click 15 15 >/dev/null
   check "code of the full board, written back" "$full" "$(code)"
   check_num "its length" "${#full}" -le 1023
-  d button board 1006 >/dev/null
+  d button board $IDC_BOARD_COPY >/dev/null
   check "copied whole (xclip)" "$full" \
     "$(DISPLAY=$display timeout 10 xclip -o -selection clipboard 2>/dev/null)"
-  d button board 1011 \; button board 1012 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER \; button board $IDC_BOARD_ADD_AREA >/dev/null
   check "no 27th character, no 6th area" "$full" "$(code)"
 }
 
 # The close confirmation: No keeps everything, Yes ends the program with exit code 0.
 sc_close() {
   start_program || return
-  d button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
   d close >/dev/null
   check "confirmation" "終了確認|終了してもよろしいですか？" "$(d dialog)"
   keep_shot close_question
@@ -431,7 +431,7 @@ sc_close() {
 # The selection ring: a black ellipse around the selected character.
 sc_ring() {
   start_program || return
-  d button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
   check "no ring before selecting" "0" "$(black_in 8 0 24 4)"
   d click 15 15 >/dev/null
   check_num "ring top" "$(black_in 8 0 24 4)" -ge 8
@@ -439,16 +439,16 @@ sc_ring() {
   keep_shot ring
   d click 400 400 >/dev/null
   check_num "ring stays until the next repaint" "$(black_in 8 0 24 4)" -ge 8
-  d button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
   check "ring gone after the repaint" "0" "$(black_in 8 0 24 4)"
-  d button board 1012 \; click 46 46 >/dev/null
+  d button board $IDC_BOARD_ADD_AREA \; click 46 46 >/dev/null
   check_num "ring around the area (right of its circle)" "$(black_in 100 36 108 56)" -ge 6
 }
 
 # Distance lines between markers, the rounding rule, the movement line while dragging.
 sc_distances() {
   start_program || return
-  d button board 1011 \; button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER \; button board $IDC_BOARD_ADD_MARKER >/dev/null
   d drag 15 15 95 40 \; click 15 15 >/dev/null   # A to (91,31); B selected at (1,1)
   check "two markers" "A:91,31:r B:1,1:r" "$(code)"
   check_num "distance line near its start" "$(black_in 35 20 42 28)" -ge 1
@@ -456,17 +456,17 @@ sc_distances() {
   keep_shot distances
   local half down up
   half=$(d hash 56 26 76 40)
-  d menu 40017 >/dev/null
+  d menu $IDM_ROUND_UP >/dev/null
   up=$(d hash 56 26 76 40)
-  d menu 40018 >/dev/null
+  d menu $IDM_ROUND_DOWN >/dev/null
   down=$(d hash 56 26 76 40)
   check_ne "round up: 3.16 m reads 4m" "$half" "$up"
   check "round down: 3.16 m reads 3m as half up does" "$half" "$down"
-  d menu 40016 >/dev/null
+  d menu $IDM_ROUND_HALF_UP >/dev/null
   check "half up again" "$half" "$(d hash 56 26 76 40)"
-  d menu 40010 >/dev/null
+  d menu $IDM_MARKER_DISTANCES >/dev/null
   check "marker distances off: no line" "0" "$(black_in 35 20 42 28)"
-  d menu 40010 >/dev/null
+  d menu $IDM_MARKER_DISTANCES >/dev/null
   check_num "marker distances on again" "$(black_in 35 20 42 28)" -ge 1
   # The movement line while B is dragged: from B's centre to where it started.
   d ldown 15 15 \; move 300 300 1 >/dev/null
@@ -485,7 +485,7 @@ sc_distances() {
 # The measuring line with its snap square while the right button is held.
 sc_measure() {
   start_program || return
-  d button board 1011 \; click 15 15 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER \; click 15 15 >/dev/null
   d rdown 100 70 >/dev/null
   check_num "snap square around (106,76)" "$(d count 90 60 122 92 255 0 0)" -ge 40
   check_num "measuring line" "$(black_in 35 27 42 35)" -ge 1
@@ -497,16 +497,16 @@ sc_measure() {
   d rup 300 200 >/dev/null
   check "no square after the release" "0" "$(d count 0 0 600 600 255 0 0)"
   check "no measuring line after the release" "0" "$(black_in 150 100 170 120)"
-  d menu 40004 \; rdown 200 100 >/dev/null
+  d menu $IDM_SNAP \; rdown 200 100 >/dev/null
   check "no snap square with snapping off" "0" "$(d count 0 0 600 600 255 0 0)"
   check_num "measuring line without snapping" "$(black_in 100 50 120 70)" -ge 1
   d rup 200 100 >/dev/null
 }
 
-# Perpendicular distances of the other pieces to the measuring line (menu 40021).
+# Perpendicular distances of the other pieces to the measuring line (menu IDM_LINE_DISTANCES).
 sc_perpendiculars() {
   start_program || return
-  d button board 1011 \; button board 1011 \; menu 40004 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER \; button board $IDC_BOARD_ADD_MARKER \; menu $IDM_SNAP >/dev/null
   d drag 15 15 100 100 \; drag 15 15 250 40 >/dev/null   # A centre (100,100), B (250,40)
   check "two markers, snapping off" "A:85,85:r B:235,25:r" "$(code)"
   d click 100 100 \; rdown 400 100 >/dev/null
@@ -514,8 +514,8 @@ sc_perpendiculars() {
   check_num "perpendicular from B down to the line" "$(black_in 249 77 252 89)" -ge 10
   check_num "its label 2m at (240,60)" "$(black_in 240 60 260 76)" -ge 5
   keep_shot perpendiculars
-  d rup 400 100 \; menu 40021 \; rdown 400 100 >/dev/null
-  check "no perpendicular with 40021 off" "0" "$(black_in 249 77 252 89)"
+  d rup 400 100 \; menu $IDM_LINE_DISTANCES \; rdown 400 100 >/dev/null
+  check "no perpendicular with line distances off" "0" "$(black_in 249 77 252 89)"
   check_num "measuring line still drawn" "$(black_in 300 99 390 102)" -ge 60
   d rup 400 100 >/dev/null
 }
@@ -532,15 +532,15 @@ sc_missing_pictures() {
   keep_shot missing_shadow
   d answer ok >/dev/null
   check "window after the message" "ok" "$(d wait-window 20000)"
-  d button board 1011 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
   check "a marker without the shadow picture" "A:1,1:r" "$(code)"
   d drag 15 15 95 40 >/dev/null
   check "dragged without the shadow picture" "A:91,31:r" "$(code)"
-  d button-post board 1012 >/dev/null
+  d button-post board $IDC_BOARD_ADD_AREA >/dev/null
   check "message for the area" "|area.bmpの読み込みに失敗しました" "$(d dialog)"
   d answer ok >/dev/null
   check "still running" "ok" "$(d sync)"
-  check_match "code after the failed area" '^A:91,31:r' "$(d button board 1011 \; gettext board 1007)"
+  check_match "code after the failed area" '^A:91,31:r' "$(d button board $IDC_BOARD_ADD_MARKER \; gettext board $IDC_BOARD_CODE)"
 }
 
 # The settings menu worked with the real pointer (xdotool). Its check marks cannot be read
@@ -605,6 +605,6 @@ sc_menu() {
   open_settings 0
   check "snapping unchecked by the pointer" "0 1 1 0" "$(menu_checks 4)"
   close_menus
-  d button board 1011 \; drag 15 15 100 100 >/dev/null
+  d button board $IDC_BOARD_ADD_MARKER \; drag 15 15 100 100 >/dev/null
   check "and the drop is not snapped" "A:85,85:r" "$(code)"
 }

@@ -1,4 +1,4 @@
-// Checks of the Win32 front-end on the platform itself (under Wine: src/win32/wine_check):
+// Checks of the Win32 front-end on the platform itself (under Wine: tests/win32/wine_check):
 // the code page 932 boundary, the GDI canvas, and the ports on the program's real dialog
 // and menu resources. Prints each failure and ends with a non-zero exit code if any.
 #include <windows.h>
