@@ -10,6 +10,8 @@
 // driver are hex-encoded UTF-8 ("hex:41e3..."; plain ASCII is taken as is), so the Unix
 // locale never touches them. A failing command prints "error: ..." on stderr and ends
 // the driver with exit code 2; a watchdog ends it with 3 after DRIVER_TIMEOUT seconds.
+#include "driver.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -20,11 +22,20 @@
 #include <string>
 #include <vector>
 
+#include "board/ids.h"
+
 namespace {
 
 // ---- output ---------------------------------------------------------------------------
 
+// While set, answers go here instead of stdout (driver::Ask).
+std::string* captured = nullptr;
+
 void WriteOut(const std::string& s) {
+  if (captured) {
+    *captured += s;
+    return;
+  }
   DWORD n = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), s.data(), static_cast<DWORD>(s.size()), &n, nullptr);
 }
@@ -139,11 +150,11 @@ struct Panels {
 BOOL CALLBACK CollectPanel(HWND w, LPARAM p) {
   auto* panels = reinterpret_cast<Panels*>(p);
   if (ClassOf(w) != L"#32770" || GetParent(w) != MainWindow()) return TRUE;
-  if (GetDlgItem(w, 1015)) {
+  if (GetDlgItem(w, IDC_BOARD_PICTURE)) {
     panels->board = w;
-  } else if (GetDlgItem(w, 1004)) {
+  } else if (GetDlgItem(w, IDC_MARKER_NAME)) {
     panels->marker = w;
-  } else if (GetDlgItem(w, 1008) && GetDlgItem(w, 1006)) {
+  } else if (GetDlgItem(w, IDC_AREA_RADIUS) && GetDlgItem(w, IDC_AREA_DELETE)) {
     panels->area = w;
   }
   return TRUE;
@@ -706,6 +717,8 @@ void Run(const Args& a) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.3f", ms / static_cast<double>(n));
     Line(buf);
+  } else if (c == "soak" || c == "soak-replay") {
+    Soak(a);
   } else {
     Fail("unknown command " + c);
   }
@@ -721,18 +734,68 @@ DWORD WINAPI Watchdog(LPVOID seconds) {
 
 }  // namespace
 
+namespace driver {
+
+void Do(const Args& a) {
+  for (const Args& cmd : SplitCommands(a)) Run(cmd);
+}
+
+std::string Ask(const Args& a) {
+  std::string out;
+  std::string* outer = captured;
+  captured = &out;
+  for (const Args& cmd : SplitCommands(a)) Run(cmd);
+  captured = outer;
+  if (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+std::vector<Args> SplitCommands(const Args& words) {
+  std::vector<Args> commands(1);
+  for (const std::string& w : words) {
+    if (w == ";") {
+      if (!commands.back().empty()) commands.emplace_back();
+    } else {
+      commands.back().push_back(w);
+    }
+  }
+  if (commands.back().empty()) commands.pop_back();
+  return commands;
+}
+
+HWND MainWindow() {
+  return ::MainWindow();
+}
+
+std::vector<HWND> OpenDialogs() {
+  HWND main = ::MainWindow();
+  return main ? TopDialogs(ProcessOf(main)) : std::vector<HWND>();
+}
+
+std::string Caption(HWND w) {
+  return Utf8(TextOf(w));
+}
+
+void Fail(const std::string& why) {
+  ::Fail(why);
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out = "hex:";
+  for (unsigned char b : bytes) {
+    out.push_back(digits[b >> 4]);
+    out.push_back(digits[b & 15]);
+  }
+  return out;
+}
+
+}  // namespace driver
+
 int main(int argc, char** argv) {
   const char* env = std::getenv("DRIVER_TIMEOUT");
   UINT_PTR seconds = env && *env ? std::strtoul(env, nullptr, 10) : 60;
   CreateThread(nullptr, 0, Watchdog, reinterpret_cast<LPVOID>(seconds), 0, nullptr);
-  Args cmd;
-  for (int i = 1; i <= argc; ++i) {
-    if (i == argc || std::strcmp(argv[i], ";") == 0) {
-      if (!cmd.empty()) Run(cmd);
-      cmd.clear();
-    } else {
-      cmd.push_back(argv[i]);
-    }
-  }
+  for (const Args& cmd : driver::SplitCommands(Args(argv + 1, argv + argc))) Run(cmd);
   return 0;
 }
