@@ -717,6 +717,53 @@ void Run(const Args& a) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.3f", ms / static_cast<double>(n));
     Line(buf);
+  } else if (c == "face") {  // NAME: the face GDI picks for a font asked for by that name
+    Need(a, 1, "face NAME");
+    std::wstring name = Wide(DecodeArg(a[1]));
+    LOGFONTW lf{};
+    lf.lfHeight = -13;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, name.c_str(), LF_FACESIZE);
+    HFONT font = CreateFontIndirectW(&lf);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE] = {0};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    Line(Utf8(face));
+  } else if (c == "clipped") {
+    // PANEL: the texts of its labels and buttons that do not fit their control's width,
+    // joined by "|" (empty when every text fits). The panels' font is the one their dialog
+    // template asks for, 8-point "MS Shell Dlg", made here the way the dialog manager makes
+    // it (the program's own font handle means nothing in this process).
+    Need(a, 1, "clipped PANEL");
+    std::vector<HWND> controls;
+    for (HWND w = GetWindow(Panel(a[1]), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      controls.push_back(w);
+    }
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                             FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FF_DONTCARE, L"MS Shell Dlg");
+    HGDIOBJ old = SelectObject(dc, font);
+    std::wstring out;
+    for (HWND w : controls) {
+      std::wstring cls = ClassOf(w), text = TextOf(w);
+      if ((cls != L"Static" && cls != L"Button") || text.empty()) continue;
+      RECT r{};
+      GetClientRect(w, &r);
+      SIZE size{};
+      GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+      // A push button keeps a few pixels of its face for its edges.
+      LONG room = r.right - r.left - (cls == L"Button" ? 4 : 0);
+      if (size.cx > room) out += (out.empty() ? L"" : L"|") + text;
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    Line(Utf8(out));
   } else if (c == "soak" || c == "soak-replay") {
     Soak(a);
   } else {

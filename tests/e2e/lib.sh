@@ -23,6 +23,7 @@ pfx=""        # the current scenario's prefix
 lang=""       # the current scenario's LANG
 prog_pid=""   # the `timeout` process that runs the program
 prog_log=""
+prog_env=()  # extra environment of the program, e.g. (MALLOC_CHECK_=3)
 
 wine_env() {
   env -u LC_ALL -u LANGUAGE WINEPREFIX="$pfx" DISPLAY="$display" LANG="$lang" WINEDEBUG=-all \
@@ -41,13 +42,22 @@ start_program() {  # [EXE [nowait]]
   prog_log=$e2e_dir/logs/$scenario_id.program.log
   (cd "$(dirname "$program")" &&
     exec env -u LC_ALL -u LANGUAGE WINEPREFIX="$pfx" DISPLAY="$display" LANG="$lang" \
-      WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+      WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "${prog_env[@]}" \
       timeout -k 5 300 "$wine64" "./$(basename "$program")" >"$prog_log" 2>&1 </dev/null) &
   prog_pid=$!
   [ "${2:-}" = nowait ] && return 0
   local out
   out=$(d wait-window 30000)
   [ "$out" = ok ] || { fail "the program's window did not appear"; return 1; }
+}
+
+# Resident anonymous memory of the program's Unix process in KiB (Wine does not give one
+# process another's counters), or "gone".
+program_memory_kb() {
+  local unix_pid
+  unix_pid=$(pgrep -P "$prog_pid" 2>/dev/null | head -1)
+  awk '/^RssAnon:/ { print $2; found = 1 } END { if (!found) print "gone" }' \
+    "/proc/${unix_pid:-0}/status" 2>/dev/null || echo gone
 }
 
 # Waits for the program's process to end; prints its exit code (or "timeout").
