@@ -185,12 +185,13 @@ dz_build_driver() {  # ARCH OUT
 # Defines a shell variable for every IDM_/IDC_ macro of src/board/ids.h (IDC_BOARD_LOAD=1009,
 # ...), so the scripts name controls as the program does.
 dz_load_ids() {
-  local name value
+  local name value n=0
   while read -r name value; do
     printf -v "$name" '%s' "$value"
+    n=$((n + 1))
   done < <(sed -n 's/^#define \(ID[CM]_[A-Z0-9_]*\) \([0-9][0-9]*\)[[:space:]]*$/\1 \2/p' \
     "$root/src/board/ids.h")
-  [ -n "${IDC_BOARD_LOAD:-}" ] || {
+  ((n > 0)) || {
     echo "dz_load_ids: no identifiers read from src/board/ids.h" >&2
     return 1
   }
