@@ -51,13 +51,30 @@ start_program() {  # [EXE [nowait]]
   [ "$out" = ok ] || { fail "the program's window did not appear"; return 1; }
 }
 
+# The Unix process of the program in the current prefix: the process whose command is a
+# dozero.exe and whose WINEPREFIX is this prefix. (A 32-bit program is not a child of the
+# process that started it: Wine's 64-bit loader hands it to a process of its own.)
+program_unix_pid() {
+  local p
+  for p in /proc/[0-9]*; do
+    tr '\0' '\n' <"$p/cmdline" 2>/dev/null | head -1 | grep -q 'dozero\.exe$' || continue
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$pfx" || continue
+    echo "${p#/proc/}"
+    return 0
+  done
+  return 1
+}
+
 # Resident anonymous memory of the program's Unix process in KiB (Wine does not give one
 # process another's counters), or "gone".
 program_memory_kb() {
   local unix_pid
-  unix_pid=$(pgrep -P "$prog_pid" 2>/dev/null | head -1)
+  unix_pid=$(program_unix_pid) || {
+    echo gone
+    return
+  }
   awk '/^RssAnon:/ { print $2; found = 1 } END { if (!found) print "gone" }' \
-    "/proc/${unix_pid:-0}/status" 2>/dev/null || echo gone
+    "/proc/$unix_pid/status" 2>/dev/null || echo gone
 }
 
 # Waits for the program's process to end; prints its exit code (or "timeout").
