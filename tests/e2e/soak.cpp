@@ -570,6 +570,9 @@ struct Soaker {
                        S(characters) + " characters, " + S(areas) + " areas; gdi " + S(gdi) +
                        "; memory " + S(mem) + " KiB";
     Log(line);
+    // The board the actions go on from: with it, the grid size and the settings, the actions
+    // after this check can be replayed on their own.
+    Log("c " + S(n) + " board " + driver::Hex(after) + " grid " + S(grid));
     std::printf("soak: %s\n", line.c_str() + 2);
     std::fflush(stdout);
   }
