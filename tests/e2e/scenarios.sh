@@ -41,7 +41,8 @@ sc_start() {
   check "board panel labels" "マーカーサイズ(エリアサイズ)|座標コード|コード読み込み|背景画像" \
     "$(d statics board)"
   check "board panel buttons" "コピー|読込|マーカー追加|エリア追加|オールクリア|読込" \
-    "$(d gettext board $IDC_BOARD_COPY \; gettext board $IDC_BOARD_LOAD \; gettext board $IDC_BOARD_ADD_MARKER \; gettext board $IDC_BOARD_ADD_AREA \
+    "$(d gettext board $IDC_BOARD_COPY \; gettext board $IDC_BOARD_LOAD \
+      \; gettext board $IDC_BOARD_ADD_MARKER \; gettext board $IDC_BOARD_ADD_AREA \
       \; gettext board $IDC_BOARD_CLEAR \; gettext board $IDC_BOARD_PICTURE | paste -sd'|')"
   check "grid-size entries" "20×20(30×30)|25×25(24×24)|30×30(20×20)|40×40(15×15)" \
     "$(d combo-items board $IDC_BOARD_GRID)"
@@ -236,8 +237,10 @@ sc_no_selection() {
   d button board $IDC_BOARD_ADD_MARKER \; button board $IDC_BOARD_ADD_AREA >/dev/null
   d click 15 15 \; click 400 400 >/dev/null
   check "marker panel still visible" "1" "$(d visible marker)"
-  d settext marker $IDC_MARKER_NAME Q \; combo-select marker $IDC_MARKER_COLOR 2 \; button marker $IDC_MARKER_MELEE >/dev/null
-  check "name, colour, melee: nothing changes" "A:1,1:r rb:-14,-14:2" "$(d button board $IDC_BOARD_ADD_AREA \; gettext board $IDC_BOARD_CODE | sed 's/ rb:-14,-14:2$//')"
+  d settext marker $IDC_MARKER_NAME Q \; combo-select marker $IDC_MARKER_COLOR 2 \
+    \; button marker $IDC_MARKER_MELEE >/dev/null
+  check "name, colour, melee: nothing changes" "A:1,1:r rb:-14,-14:2" \
+    "$(d button board $IDC_BOARD_ADD_AREA \; gettext board $IDC_BOARD_CODE | sed 's/ rb:-14,-14:2$//')"
   d button marker $IDC_MARKER_DELETE >/dev/null
   check "delete: nothing changes" "A:1,1:r rb:-14,-14:2 rb:-14,-14:2" "$(code)"
   check_num "disc still there" "$(red_in 1 1 31 31)" -ge 300
@@ -375,7 +378,8 @@ sc_hostile() {
   local c out chars areas n=0
   for c in "${codes[@]}"; do
     n=$((n + 1))
-    out=$(d settext board $IDC_BOARD_INPUT "$(hex "$c")" \; button board $IDC_BOARD_LOAD \; button board $IDC_BOARD_ADD_MARKER \
+    out=$(d settext board $IDC_BOARD_INPUT "$(hex "$c")" \; button board $IDC_BOARD_LOAD \
+      \; button board $IDC_BOARD_ADD_MARKER \
       \; gettext board $IDC_BOARD_CODE \; exists)
     chars=$(echo "$out" | head -1 | tr ' ' '\n' | grep -cE ':[-0-9]+,[-0-9]+:[rgbywp];?$')
     areas=$(echo "$out" | head -1 | tr ' ' '\n' | grep -c '^rb:')
@@ -383,7 +387,8 @@ sc_hostile() {
     check_num "code $n: characters" "$chars" -le 26
     check_num "code $n: areas" "$areas" -le 5
   done
-  d button board $IDC_BOARD_CLEAR \; settext board $IDC_BOARD_INPUT "$(hex "$many_chars")" \; button board $IDC_BOARD_LOAD \
+  d button board $IDC_BOARD_CLEAR \; settext board $IDC_BOARD_INPUT "$(hex "$many_chars")" \
+    \; button board $IDC_BOARD_LOAD \
     \; click 10 10 \; settext marker $IDC_MARKER_NAME Q >/dev/null
   out=$(code)
   chars=$(echo "$out" | tr ' ' '\n' | grep -cE ':[-0-9]+,[-0-9]+:r$')
@@ -545,7 +550,8 @@ sc_missing_pictures() {
   check "message for the area" "|area.bmpの読み込みに失敗しました" "$(d dialog)"
   d answer ok >/dev/null
   check "still running" "ok" "$(d sync)"
-  check_match "code after the failed area" '^A:91,31:r' "$(d button board $IDC_BOARD_ADD_MARKER \; gettext board $IDC_BOARD_CODE)"
+  check_match "code after the failed area" '^A:91,31:r' \
+    "$(d button board $IDC_BOARD_ADD_MARKER \; gettext board $IDC_BOARD_CODE)"
 }
 
 # The settings menu worked with the real pointer (xdotool). Its check marks cannot be read
