@@ -182,9 +182,15 @@ HWND Control(const std::string& panel, const std::string& id) {
   return c;
 }
 
+// How long a message may wait for the program: by default a program that has not taken a
+// message for 5 s counts as hung at once; the soak, which checks answering times itself,
+// waits up to 30 s for each message instead (a busy machine can hold the program that long).
+bool patient = false;
+
 LRESULT Send(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT ms = 10000) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(w, msg, wp, lp, SMTO_ABORTIFHUNG, ms, &result)) {
+  if (!SendMessageTimeoutW(w, msg, wp, lp, patient ? SMTO_NORMAL : SMTO_ABORTIFHUNG,
+                           patient ? 30000 : ms, &result)) {
     Fail("message " + std::to_string(msg) + " not answered in time");
   }
   return static_cast<LRESULT>(result);
@@ -825,6 +831,10 @@ std::string Caption(HWND w) {
 
 void Fail(const std::string& why) {
   ::Fail(why);
+}
+
+void BePatient() {
+  patient = true;
 }
 
 std::string Hex(const std::string& bytes) {

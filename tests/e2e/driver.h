@@ -23,6 +23,8 @@ HWND MainWindow();
 std::vector<HWND> OpenDialogs();
 std::string Caption(HWND w);
 [[noreturn]] void Fail(const std::string& why);
+// Messages wait up to 30 s for the program, even when it looks hung.
+void BePatient();
 // "hex:..." form of a byte string, as the driver's text arguments take it.
 std::string Hex(const std::string& bytes);
 

@@ -372,6 +372,7 @@ struct Soaker {
   long gdi_first = -1, gdi_last = -1, mem_first = -1, mem_last = -1;
   long gdi_base = -1, mem_base = -1;  // at the first check after a round of actions
   long mem_previous = 0;
+  long slow = 0;    // actions that took more than 2 s
   int growing = 0;  // checks in a row at which memory grew
 
   long Cell() const {
@@ -466,11 +467,17 @@ struct Soaker {
 
   void Perform(long n, const Args& words) {
     Log("a " + S(n) + " " + Join(words));
+    auto t0 = Clock::now();
     for (const Args& cmd : driver::SplitCommands(words)) {
       if (cmd.size() == 4 && cmd[0] == "combo-select" && cmd[1] == "board") {
         grid = static_cast<int>(std::atol(cmd[3].c_str())) & 3;
       }
       driver::Do(cmd);
+    }
+    double took = Seconds(t0);
+    if (took > 2) {
+      ++slow;
+      Log("c " + S(n) + " note: the action took " + S(static_cast<long>(took * 1000)) + " ms");
     }
     // The only message box the program shows is a picture that failed to load: none is
     // expected here. Say so, and answer it so the soak can go on.
@@ -618,6 +625,7 @@ void Soak(const Args& a) {
     s.gen.rnd.state = std::strtoull(a[2].c_str(), nullptr, 0);
   }
 
+  driver::BePatient();
   std::string broken = GdiCountingWorks();
   if (!broken.empty()) driver::Fail("soak: " + broken);
   HWND main = driver::MainWindow();
@@ -641,9 +649,10 @@ void Soak(const Args& a) {
   double secs = Seconds(start);
   char summary[512];
   std::snprintf(summary, sizeof summary,
-                "soak: %ld actions in %.0f s (%.1f actions/s), %ld checks, %ld failed; "
+                "soak: %ld actions in %.0f s (%.1f actions/s, %ld slower than 2 s), %ld checks, "
+                "%ld failed; "
                 "GDI handles %ld -> %ld; memory %ld -> %ld KiB; log %s",
-                total, secs, secs > 0 ? static_cast<double>(total) / secs : 0.0, s.checks,
+                total, secs, secs > 0 ? static_cast<double>(total) / secs : 0.0, s.slow, s.checks,
                 s.failures, s.gdi_first, s.gdi_last, s.mem_first, s.mem_last, log_path.c_str());
   s.Log(std::string("# ") + (summary + 6));
   std::fclose(s.log);
