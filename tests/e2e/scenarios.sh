@@ -296,13 +296,13 @@ sc_picture() {
   check_ne "old picture gone" "10,200,10" "$(d pixel 15 15)"
   check "grid still drawn" "$(grid_lines 30)" "$(d vlines 1 599 100 100 255)"
   # A picture cut short is a picture that cannot be loaded, not a black box.
-  d button-post board 1015 >/dev/null
+  d button-post board $IDC_BOARD_PICTURE >/dev/null
   d open-file "$(hex "$pics_win\\cut.bmp")" >/dev/null
   check "failure message for a cut picture" "|cut.bmpの読み込みに失敗しました" "$(d dialog)"
   d answer ok >/dev/null
   d sync >/dev/null
   check "no black box for a cut picture" "255,255,255" "$(d pixel 15 15)"
-  d button-post board 1015 >/dev/null
+  d button-post board $IDC_BOARD_PICTURE >/dev/null
   d open-file "$(hex "$pics_win\\topdown.bmp")" >/dev/null
   d sync >/dev/null
   check "no message for a top-down picture" "1" "$(d no-dialog)"
