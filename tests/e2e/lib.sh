@@ -24,6 +24,7 @@ lang=""       # the current scenario's LANG
 prog_pid=""   # the `timeout` process that runs the program
 prog_log=""
 prog_env=()  # extra environment of the program, e.g. (MALLOC_CHECK_=3)
+prog_limit=300  # seconds the program may run before it is ended
 
 wine_env() {
   env -u LC_ALL -u LANGUAGE WINEPREFIX="$pfx" DISPLAY="$display" LANG="$lang" WINEDEBUG=-all \
@@ -43,7 +44,7 @@ start_program() {  # [EXE [nowait]]
   (cd "$(dirname "$program")" &&
     exec env -u LC_ALL -u LANGUAGE WINEPREFIX="$pfx" DISPLAY="$display" LANG="$lang" \
       WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "${prog_env[@]}" \
-      timeout -k 5 300 "$wine64" "./$(basename "$program")" >"$prog_log" 2>&1 </dev/null) &
+      timeout -k 5 "$prog_limit" "$wine64" "./$(basename "$program")" >"$prog_log" 2>&1 </dev/null) &
   prog_pid=$!
   [ "${2:-}" = nowait ] && return 0
   local out
