@@ -2,6 +2,7 @@
 // Windows front-end maps each operation one to one onto GDI, the tests record them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace dz {
@@ -120,5 +121,36 @@ class NullCanvas : public Canvas {
  private:
   BackgroundMode mode_ = BackgroundMode::Opaque;
 };
+
+// A blend of the source rectangle (sx, sy, sw, sh) stretched onto (x, y, w, h), all four
+// sizes above 0.
+struct BlendRect {
+  std::int32_t x, y, w, h;
+  std::int32_t sx, sy, sw, sh;
+};
+
+// Cuts a blend to a surface of width × height: the part of the box on the surface, with the
+// source columns and rows under it (floor of the start, ceiling of the end). False when
+// nothing of the box lies on the surface.
+inline bool CutBlendToSurface(BlendRect& r, std::int32_t width, std::int32_t height) {
+  const std::int64_t x0 = std::max<std::int64_t>(r.x, 0);
+  const std::int64_t y0 = std::max<std::int64_t>(r.y, 0);
+  const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{r.x} + r.w, width);
+  const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{r.y} + r.h, height);
+  if (x0 >= x1 || y0 >= y1) return false;
+  const std::int64_t sx0 = r.sx + (x0 - r.x) * r.sw / r.w;
+  const std::int64_t sy0 = r.sy + (y0 - r.y) * r.sh / r.h;
+  const std::int64_t sx1 = r.sx + ((x1 - r.x) * r.sw + r.w - 1) / r.w;
+  const std::int64_t sy1 = r.sy + ((y1 - r.y) * r.sh + r.h - 1) / r.h;
+  r = BlendRect{static_cast<std::int32_t>(x0),
+                static_cast<std::int32_t>(y0),
+                static_cast<std::int32_t>(x1 - x0),
+                static_cast<std::int32_t>(y1 - y0),
+                static_cast<std::int32_t>(sx0),
+                static_cast<std::int32_t>(sy0),
+                static_cast<std::int32_t>(std::max<std::int64_t>(sx1 - sx0, 1)),
+                static_cast<std::int32_t>(std::max<std::int64_t>(sy1 - sy0, 1))};
+  return true;
+}
 
 }  // namespace dz

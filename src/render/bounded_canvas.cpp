@@ -204,23 +204,10 @@ int BoundedCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::in
     return target_.Blend(x, y, w, h, src, sx, sy, sw, sh, opacity, transparent);
   }
   if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;  // fails, as a platform's blit does
-  // Only the part on the surface, with the source columns and rows under it (floor of the
-  // start, ceiling of the end).
-  const std::int64_t x0 = std::max<std::int64_t>(x, 0);
-  const std::int64_t y0 = std::max<std::int64_t>(y, 0);
-  const std::int64_t x1 = std::min<std::int64_t>(b.right, width_);
-  const std::int64_t y1 = std::min<std::int64_t>(b.bottom, height_);
-  if (x0 >= x1 || y0 >= y1) return 1;  // nothing of it on the surface
-  const std::int64_t sx0 = sx + (x0 - x) * sw / w;
-  const std::int64_t sy0 = sy + (y0 - y) * sh / h;
-  const std::int64_t sx1 = sx + ((x1 - x) * sw + w - 1) / w;
-  const std::int64_t sy1 = sy + ((y1 - y) * sh + h - 1) / h;
-  return target_.Blend(static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
-                       static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0), src,
-                       static_cast<std::int32_t>(sx0), static_cast<std::int32_t>(sy0),
-                       static_cast<std::int32_t>(std::max<std::int64_t>(sx1 - sx0, 1)),
-                       static_cast<std::int32_t>(std::max<std::int64_t>(sy1 - sy0, 1)), opacity,
-                       transparent);
+  // Only the part on the surface, with the source under it.
+  BlendRect r{x, y, w, h, sx, sy, sw, sh};
+  if (!CutBlendToSurface(r, width_, height_)) return 1;  // nothing of it on the surface
+  return target_.Blend(r.x, r.y, r.w, r.h, src, r.sx, r.sy, r.sw, r.sh, opacity, transparent);
 }
 
 }  // namespace dz

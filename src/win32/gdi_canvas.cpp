@@ -244,22 +244,9 @@ int GdiCanvas::BlendVisiblePart(std::int32_t x, std::int32_t y, std::int32_t w, 
                                 const GdiCanvas& src, std::int32_t sx, std::int32_t sy,
                                 std::int32_t sw, std::int32_t sh, std::int32_t opacity,
                                 COLORREF transparent) {
-  const std::int64_t x0 = std::max<std::int64_t>(x, 0);
-  const std::int64_t y0 = std::max<std::int64_t>(y, 0);
-  const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{x} + w, width_);
-  const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{y} + h, height_);
-  if (x0 >= x1 || y0 >= y1) return 1;  // nothing of it on the surface
-  // Source columns and rows under the visible part (floor of the start, ceiling of the end).
-  const std::int64_t sx0 = sx + (x0 - x) * sw / w;
-  const std::int64_t sy0 = sy + (y0 - y) * sh / h;
-  const std::int64_t sx1 = sx + ((x1 - x) * sw + w - 1) / w;
-  const std::int64_t sy1 = sy + ((y1 - y) * sh + h - 1) / h;
-  return Blend(static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
-               static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0), src,
-               static_cast<std::int32_t>(sx0), static_cast<std::int32_t>(sy0),
-               static_cast<std::int32_t>(std::max<std::int64_t>(sx1 - sx0, 1)),
-               static_cast<std::int32_t>(std::max<std::int64_t>(sy1 - sy0, 1)), opacity,
-               transparent);
+  BlendRect r{x, y, w, h, sx, sy, sw, sh};
+  if (!CutBlendToSurface(r, width_, height_)) return 1;  // nothing of it on the surface
+  return Blend(r.x, r.y, r.w, r.h, src, r.sx, r.sy, r.sw, r.sh, opacity, transparent);
 }
 
 MemorySurface::MemorySurface(MemoryDc dc, GdiObject bitmap, std::int32_t width, std::int32_t height,
