@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "render/distances.h"
 #include "render/measure_line.h"
 #include "render/piece_drawing.h"

@@ -18,7 +18,7 @@
 
 #include "app/frame.h"
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "render/distances.h"
 #include "render/piece_drawing.h"
 #include "render/surfaces.h"

@@ -170,7 +170,7 @@ dz_stop_xvfb() {
 dz_build_driver() {  # ARCH OUT
   local arch=$1 out=$2 src=$root/tests/e2e f newer=0
   [ -f "$out" ] || newer=1
-  for f in "$src"/driver.cpp "$src"/driver.h "$src"/soak.cpp "$root"/src/board/ids.h; do
+  for f in "$src"/driver.cpp "$src"/driver.h "$src"/soak.cpp "$root"/src/panels/ids.h; do
     [ "$f" -nt "$out" ] && newer=1
   done
   ((newer)) || return 0
@@ -182,7 +182,7 @@ dz_build_driver() {  # ARCH OUT
 
 # ---- names of controls and menu items -----------------------------------------------------
 
-# Defines a shell variable for every IDM_/IDC_ macro of src/board/ids.h (IDC_BOARD_LOAD=1009,
+# Defines a shell variable for every IDM_/IDC_ macro of src/panels/ids.h (IDC_BOARD_LOAD=1009,
 # ...), so the scripts name controls as the program does.
 dz_load_ids() {
   local name value n=0
@@ -190,9 +190,9 @@ dz_load_ids() {
     printf -v "$name" '%s' "$value"
     n=$((n + 1))
   done < <(sed -n 's/^#define \(ID[CM]_[A-Z0-9_]*\) \([0-9][0-9]*\)[[:space:]]*$/\1 \2/p' \
-    "$root/src/board/ids.h")
+    "$root/src/panels/ids.h")
   ((n > 0)) || {
-    echo "dz_load_ids: no identifiers read from src/board/ids.h" >&2
+    echo "dz_load_ids: no identifiers read from src/panels/ids.h" >&2
     return 1
   }
 }

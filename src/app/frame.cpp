@@ -5,7 +5,7 @@
 
 #include "app/settings.h"
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "render/bounded_canvas.h"
 #include "render/distances.h"
 #include "render/measure_line.h"

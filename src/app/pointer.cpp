@@ -7,7 +7,7 @@
 #include "app/settings.h"
 #include "base/int32.h"
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "board/ports.h"
 #include "code/coordinate_code.h"
 

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "board/ports.h"
 
 namespace dz {

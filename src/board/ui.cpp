@@ -2,7 +2,7 @@
 
 #include "base/geometry.h"
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "board/ports.h"
 
 namespace dz {

@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 
 namespace dz {
 namespace {

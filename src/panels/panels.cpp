@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "board/ports.h"
 #include "board/ui.h"
 #include "code/coordinate_code.h"

@@ -6,7 +6,7 @@
 
 #include "base/int32.h"
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "board/ui.h"
 
 namespace dz {

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "board/ids.h"
+#include "panels/ids.h"
 
 namespace {
 

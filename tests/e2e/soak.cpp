@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "driver.h"
 
 using driver::Args;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "fake_ports.h"
 
 namespace dz::testing {

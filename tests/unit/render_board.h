@@ -2,7 +2,7 @@
 #pragma once
 
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "fake_ports.h"
 
 namespace dz::testing {

@@ -1,6 +1,6 @@
 #include "app/settings.h"
 
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "fake_ports.h"
 
 namespace dz::testing {

@@ -10,7 +10,7 @@
 #include "app/pointer.h"
 #include "app/settings.h"
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "fake_ports.h"
 #include "panels/panels.h"
 #include "render/surfaces.h"

@@ -10,7 +10,7 @@
 #include "app/main_window.h"
 #include "app/pointer.h"
 #include "board/board.h"
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "board/ports.h"
 #include "code/coordinate_code.h"
 #include "fake_page.h"

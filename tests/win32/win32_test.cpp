@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "board/ids.h"
+#include "panels/ids.h"
 #include "board/ports.h"
 #include "win32/gdi_canvas.h"
 #include "win32/messages.h"
