@@ -62,9 +62,9 @@ Pointer pointer;
 // areas of radius 2 to 6; character 0 selected, moved two cells from its shadow.
 void FillBoard() {
   dz::ResetBoardState();
-  dz::ports.menu = &menu;
+  dz::uiPorts.menu = &menu;
   dz::ports.pictures = &pictures;
-  dz::ports.cursor = &pointer;
+  dz::uiPorts.cursor = &pointer;
   dz::gridSize = 30;
   for (int i = 0; i < dz::kCharacterCount; ++i) {
     dz::Character& c = dz::characters[i];

@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "board/board.h"
 #include "panels/ids.h"
+#include "panels/ui_ports.h"
 #include "render/bounded_canvas.h"
 #include "render/distances.h"
 #include "render/measure_line.h"
@@ -25,7 +26,22 @@ constexpr std::int32_t kWindowCopyHeight = kClientHeight;
 
 }  // namespace
 
+FrameOptions ReadFrameOptions() {
+  FrameOptions o{};
+  o.markerDistances = IsSettingOn(IDM_MARKER_DISTANCES);
+  o.measure.pointer = uiPorts.cursor->Position();
+  o.measure.snap = IsSettingOn(IDM_SNAP);
+  o.measure.lineDistances = IsSettingOn(IDM_LINE_DISTANCES);
+  o.measure.rounding = Rounding{IsSettingOn(IDM_ROUND_HALF_UP), IsSettingOn(IDM_ROUND_DOWN),
+                                IsSettingOn(IDM_ROUND_UP)};
+  return o;
+}
+
 void ComposeFrame() {
+  ComposeFrame(ReadFrameOptions());
+}
+
+void ComposeFrame(const FrameOptions& options) {
   if (!backBuffer) return;
   // Pieces and lines may lie anywhere in the 32-bit plane: the surface is handed only what
   // lies near it.
@@ -35,14 +51,14 @@ void ComposeFrame() {
   // While a character is dragged the pieces lie under the distance lines.
   if (dragging) DrawPieces(frame);
 
-  const bool markerDistances = IsSettingOn(IDM_MARKER_DISTANCES);
+  const Rounding& rounding = options.measure.rounding;
   if (const Character* selected = SelectedCharacterPiece()) {
     if (measuring) {
-      DrawMeasureLine(frame);  // in place of the marker distances
-    } else if (markerDistances) {
-      DrawMarkerDistances(frame);
+      DrawMeasureLine(frame, options.measure);  // in place of the marker distances
+    } else if (options.markerDistances) {
+      DrawMarkerDistances(frame, rounding);
     }
-    if (!selected->IsMelee()) DrawMoveDistance(frame);
+    if (!selected->IsMelee()) DrawMoveDistance(frame, rounding);
   }
 
   if (!dragging) DrawPieces(frame);

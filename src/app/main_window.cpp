@@ -1,17 +1,18 @@
-// The main window's own start-up and its close confirmation. The platform's window
-// procedure calls PrepareBoard, creates the three side panels (their initialisation runs
-// inside their creation) and then calls FinishStartUp.
+// The main window's own start-up and its close confirmation. The platform creates the
+// window and its three side panels, then calls StartUp.
 #include "app/main_window.h"
 
 #include "app/settings.h"
 #include "board/board.h"
 #include "board/ports.h"
+#include "panels/panels.h"
+#include "panels/ui_ports.h"
 #include "render/surfaces.h"
 
 namespace dz {
 
 void PrepareBoard() {
-  ports.files->GetCurrentDir(workDir, kWorkDirSize);
+  uiPorts.files->GetCurrentDir(workDir, kWorkDirSize);
   backBuffer = ports.pictures->CreateSurface(kSurfaceWidth, kSurfaceHeight);
   backgroundLayer = ports.pictures->CreateSurface(kSurfaceWidth, kSurfaceHeight);
   if (backgroundLayer) DrawBoardBackground(*backgroundLayer);
@@ -22,6 +23,13 @@ void FinishStartUp() {
   shadow.LoadBitmapFile("shadow.bmp");
   shadow.SetAlpha(150);
   shadow.SetPosition(kParked, kParked);
+  FitPiecesToGrid();
+}
+
+void StartUp() {
+  PrepareBoard();
+  for (Panel panel : {Panel::Board, Panel::Marker, Panel::Area}) InitPanel(panel);
+  FinishStartUp();
 }
 
 bool ConfirmClose() {

@@ -3,6 +3,9 @@
 
 namespace dz {
 
+// The whole start-up of the main window, once the platform has created it and its three
+// panels: PrepareBoard, the panels' boxes, FinishStartUp.
+void StartUp();
 // Window creation, before the panels exist: working directory, surfaces, empty board.
 void PrepareBoard();
 // Window creation, after the panels exist: settings start state, the shadow.

@@ -7,9 +7,9 @@
 #include "app/settings.h"
 #include "base/int32.h"
 #include "board/board.h"
-#include "panels/ids.h"
 #include "board/ports.h"
-#include "code/coordinate_code.h"
+#include "panels/ids.h"
+#include "panels/panels.h"
 
 namespace dz {
 namespace {
@@ -34,11 +34,8 @@ void SelectCharacter(std::int32_t index) {
   selectedCharacter = index;
   const Point topLeft = c.GetPosition();
   shadow.SetPosition(topLeft.x, topLeft.y);
-  ports.panels->SetText(Panel::Marker, IDC_MARKER_NAME, c.GetName());
-  ports.panels->SelectComboEntry(Panel::Marker, IDC_MARKER_COLOR, ColorIndexOf(c.GetColor()));
-  ports.panels->SetChecked(Panel::Marker, IDC_MARKER_MELEE, c.IsMelee() != 0);
-  ports.panels->ShowPanel(Panel::Area, false);
-  ports.panels->ShowPanel(Panel::Marker, true);
+  FillMarkerPanel(c, NameBoxFill::RunsCommand);
+  ShowPiecePanel(Panel::Marker);
   dragging = 1;
   InvalidateBoard();
 }
@@ -47,9 +44,8 @@ void SelectArea(std::int32_t index) {
   selectedArea = index;
   // The radius box shows the selected area's radius, so that a mere focus change of the
   // box (which runs its command) keeps the radius the area has.
-  ShowRadiusOf(areas[index]);
-  ports.panels->ShowPanel(Panel::Area, true);
-  ports.panels->ShowPanel(Panel::Marker, false);
+  FillAreaPanel(areas[index]);
+  ShowPiecePanel(Panel::Area);
   InvalidateBoard();
 }
 
@@ -124,15 +120,10 @@ void OnLeftButtonUp(Point at) {
 
     // The melee rule: the check box is offered only while the centre lies inside an
     // area's box; elsewhere the character leaves the melee.
-    ports.panels->ShowControl(Panel::Marker, IDC_MARKER_MELEE, false);
     const Point centre = c->GetCenter();
-    for (const Area& area : areas) {
-      if (area.Contains(centre.x, centre.y)) {
-        ports.panels->ShowControl(Panel::Marker, IDC_MARKER_MELEE, true);
-        break;
-      }
-    }
-    if (!ports.panels->IsControlVisible(Panel::Marker, IDC_MARKER_MELEE)) c->SetMelee(0);
+    bool inArea = false;
+    for (const Area& area : areas) inArea = inArea || area.Contains(centre.x, centre.y);
+    if (!OfferMeleeCheck(inArea)) c->SetMelee(0);
 
     WriteCoordinateCode();
     dragging = 0;

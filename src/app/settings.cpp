@@ -2,18 +2,23 @@
 
 #include <initializer_list>
 
-#include "panels/ids.h"
 #include "board/ports.h"
+#include "panels/ids.h"
+#include "panels/ui_ports.h"
 
 namespace dz {
 
+bool IsSettingOn(int menuId) {
+  return uiPorts.menu->IsChecked(menuId);
+}
+
 void ToggleMenuCheck(int menuId) {
-  ports.menu->SetChecked(menuId, !IsSettingOn(menuId));
+  uiPorts.menu->SetChecked(menuId, !IsSettingOn(menuId));
 }
 
 void InitSettings() {
-  ports.menu->SetChecked(IDM_ROUND_DOWN, false);
-  ports.menu->SetChecked(IDM_ROUND_UP, false);
+  uiPorts.menu->SetChecked(IDM_ROUND_DOWN, false);
+  uiPorts.menu->SetChecked(IDM_ROUND_UP, false);
 }
 
 namespace {
@@ -21,7 +26,7 @@ namespace {
 // Exactly one rounding item carries the mark; the command sets all three in menu order.
 void ChooseRounding(int chosen) {
   for (int id : {IDM_ROUND_HALF_UP, IDM_ROUND_DOWN, IDM_ROUND_UP}) {
-    ports.menu->SetChecked(id, id == chosen);
+    uiPorts.menu->SetChecked(id, id == chosen);
   }
 }
 

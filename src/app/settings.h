@@ -1,9 +1,10 @@
 // The settings are the check marks of the main window's menu; nothing else holds them.
 #pragma once
 
-#include "board/ui.h"  // IsSettingOn, InvalidateBoard
-
 namespace dz {
+
+// Whether a setting's menu item carries its check mark now.
+bool IsSettingOn(int menuId);
 
 void ToggleMenuCheck(int menuId);
 // Start state: the template has every item checked; round-down and round-up go off.

@@ -96,6 +96,25 @@ std::int32_t FindFreeArea() {
   return -1;
 }
 
+void FitPiecesToGrid() {
+  const auto fit = [](Marker& piece, std::int32_t size) {
+    piece.SetWidth(size);
+    piece.SetHeight(size);
+  };
+  if (shadow.IsActive()) fit(shadow, CharacterSize());
+  for (Character& c : characters) {
+    if (c.IsActive()) fit(c, CharacterSize());
+  }
+  for (Area& a : areas) {
+    if (a.Image() != nullptr) fit(a, AreaSize(a.GetRadius()));
+  }
+}
+
+void SetGridSize(std::int32_t size) {
+  gridSize = size;
+  FitPiecesToGrid();
+}
+
 void ClearBoard() {
   for (Character& c : characters) c.Clear();
   for (Area& a : areas) a.Clear();

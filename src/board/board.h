@@ -57,6 +57,12 @@ Point SnapToCell(std::int32_t x, std::int32_t y);
 // The first free slot, or −1 when the pool is full.
 std::int32_t FindFreeCharacter();
 std::int32_t FindFreeArea();
+// Brings the boxes of the pieces on the board to the grid size: a character's box (the
+// shadow's too) is one cell, an area's twice its radius. Positions stay.
+void FitPiecesToGrid();
+// Changes the grid size and fits the pieces to it.
+void SetGridSize(std::int32_t size);
+
 // Takes every piece off the board and parks the shadow; the selection stays.
 void ClearBoard();
 

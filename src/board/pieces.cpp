@@ -6,6 +6,14 @@
 
 namespace dz {
 
+std::int32_t CharacterSize() {
+  return gridSize;
+}
+
+std::int32_t AreaSize(std::int32_t radius) {
+  return Mul32(Mul32(radius, gridSize), 2);
+}
+
 void StoreName(char (&field)[kNameBytes + 1], const char* text) {
   const int n = WholeCharacterPrefix(text, kNameBytes);
   for (int i = 0; i <= kNameBytes; ++i) field[i] = (i < n) ? text[i] : '\0';
@@ -54,7 +62,7 @@ void Area::SetRadius(std::int32_t r) {
   x = Sub32(x, d);
   y = Sub32(y, d);
   radius = r;
-  width = Mul32(Mul32(r, gridSize), 2);
+  width = AreaSize(r);
   height = width;
 }
 

@@ -11,6 +11,11 @@
 
 namespace dz {
 
+// The side of a character's box, and of an area's box for a radius in metres, at the
+// current grid size.
+std::int32_t CharacterSize();
+std::int32_t AreaSize(std::int32_t radius);
+
 // Size of a loaded picture; the source size when the picture is blended.
 struct BitmapInfo {
   std::int32_t bmWidth = 0;
@@ -20,7 +25,7 @@ struct BitmapInfo {
 class Marker {
  public:
   Marker() = default;
-  virtual ~Marker() = default;
+  ~Marker() = default;
   Marker(Marker&&) = default;
   Marker& operator=(Marker&&) = default;
   Marker(const Marker&) = delete;
@@ -53,8 +58,6 @@ class Marker {
   // Takes the piece off the board; keeps the picture size, opacity and what the derived
   // classes hold (name, melee flag, radius).
   void Clear();
-
-  virtual void Draw(Canvas& surface) = 0;
 
   // Read access for drawing code and tests.
   const Canvas* Image() const { return image.get(); }
@@ -96,8 +99,6 @@ class Character : public Marker {
   void SetMelee(std::int32_t flag) { melee = flag; }
   std::int32_t IsMelee() const { return melee; }
 
-  void Draw(Canvas& surface) override;
-
  private:
   char name[kNameBytes + 1] = {};
   std::int32_t melee = 0;
@@ -110,8 +111,6 @@ class Area : public Marker {
   // Changes the radius (metres) about the area's centre at the current grid size.
   void SetRadius(std::int32_t r);
   std::int32_t GetRadius() const { return radius; }
-
-  void Draw(Canvas& surface) override;
 
  private:
   std::int32_t radius = 0;

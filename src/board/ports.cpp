@@ -1,5 +1,7 @@
 #include "board/ports.h"
 
+#include "base/geometry.h"
+
 namespace dz {
 namespace {
 
@@ -14,52 +16,10 @@ class NoPictures : public Pictures {
   }
 };
 
-class NoPanels : public PanelControls {
- public:
-  void SetText(Panel, int, const char*) override {}
-  int GetText(Panel, int, char* buf, int size) override {
-    if (size > 0) buf[0] = '\0';
-    return 0;
-  }
-  void AddComboEntry(Panel, int, const char*) override {}
-  void SelectComboEntry(Panel, int, int) override {}
-  int ComboSelection(Panel, int) override { return -1; }
-  void SetChecked(Panel, int, bool) override {}
-  bool IsChecked(Panel, int) override { return false; }
-  void ShowControl(Panel, int, bool) override {}
-  bool IsControlVisible(Panel, int) override { return false; }
-  void ShowPanel(Panel, bool) override {}
-};
-
-class NoMenu : public MenuMarks {
- public:
-  bool IsChecked(int) override { return false; }
-  void SetChecked(int, bool) override {}
-};
-
-class NoClipboard : public Clipboard {
- public:
-  ClipboardResult PutText(const char*) override { return ClipboardResult::CannotOpen; }
-};
-
-class NoFiles : public FileDialog {
- public:
-  bool ChooseBitmap(const char*, char*, char*) override { return false; }
-  void GetCurrentDir(char* buf, int size) override {
-    if (size > 0) buf[0] = '\0';
-  }
-  void SetCurrentDir(const char*) override {}
-};
-
 class NoMessages : public MessageBoxes {
  public:
   void ShowError(const char*) override {}
   bool AskYesNo(const char*, const char*) override { return false; }
-};
-
-class NoCursor : public Cursor {
- public:
-  Point Position() override { return Point{0, 0}; }
 };
 
 class NoRepaint : public Repaint {
@@ -69,17 +29,11 @@ class NoRepaint : public Repaint {
 };
 
 NoPictures noPictures;
-NoPanels noPanels;
-NoMenu noMenu;
-NoClipboard noClipboard;
-NoFiles noFiles;
 NoMessages noMessages;
-NoCursor noCursor;
 NoRepaint noRepaint;
 
 Ports NullPorts() {
-  return Ports{&noPictures, &noPanels,   &noMenu,   &noClipboard,
-               &noFiles,    &noMessages, &noCursor, &noRepaint};
+  return Ports{&noPictures, &noMessages, &noRepaint};
 }
 
 }  // namespace
@@ -88,6 +42,10 @@ Ports ports = NullPorts();
 
 void ResetPorts() {
   ports = NullPorts();
+}
+
+void InvalidateBoard() {
+  ports.repaint->Invalidate(0, 0, kSurfaceWidth, kSurfaceHeight, false);
 }
 
 }  // namespace dz

@@ -13,7 +13,6 @@
 #include <cstring>
 
 #include "board/board.h"
-#include "panels/ids.h"
 
 namespace dz {
 namespace {
@@ -61,20 +60,6 @@ int BuildCoordinateCode(char (&buf)[kCodeSize]) {
   // Every token ends with a space; the last one loses it.
   if (len > 0) buf[--len] = '\0';
   return len;
-}
-
-void WriteCoordinateCode() {
-  char buf[kCodeSize];
-  BuildCoordinateCode(buf);
-  // A field that already shows exactly this code is left alone: setting the same text
-  // changes nothing that shows, the field's own command does nothing, and the platform's
-  // edit control lays the whole line out again on every set (most of a drag step's cost
-  // while the piece stays in one cell). The field may hold a longer text that the user
-  // typed; twice the code's size is read, so such a text is never taken for the code.
-  char shown[2 * kCodeSize];
-  const int n = ports.panels->GetText(Panel::Board, IDC_BOARD_CODE, shown, sizeof shown);
-  if (n < kCodeSize && std::strcmp(shown, buf) == 0) return;
-  ports.panels->SetText(Panel::Board, IDC_BOARD_CODE, buf);
 }
 
 std::int32_t ReadCodeNumber(const char* text) {
@@ -170,8 +155,8 @@ void ReadCoordinateCode(char* text) {
     Character& c = characters[nextCharacter++];
     // An empty tail has no melee mark.
     c.SetMelee(t.tail[0] != '\0' && t.tail[1] == ';' ? 1 : 0);
-    c.SetWidth(gridSize);
-    c.SetHeight(gridSize);
+    c.SetWidth(CharacterSize());
+    c.SetHeight(CharacterSize());
     c.SetName(t.head);
     c.SetPosition(ReadCodeNumber(t.x), ReadCodeNumber(t.y));
     // An unknown letter sets no colour: the slot stays inactive but keeps its box and has
@@ -185,7 +170,6 @@ void ReadCoordinateCode(char* text) {
   }
 
   shadow.SetPosition(kParked, kParked);
-  ports.panels->SetText(Panel::Board, IDC_BOARD_INPUT, "");
 }
 
 }  // namespace dz

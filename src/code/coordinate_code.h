@@ -11,12 +11,8 @@ constexpr int kCodeSize = 1024;
 // Builds the code of the current board into buf; returns its length in bytes.
 int BuildCoordinateCode(char (&buf)[kCodeSize]);
 
-// Builds the code and shows it in the board panel's code field.
-void WriteCoordinateCode();
-
 // Rebuilds the board from a code (at most kCodeSize − 1 bytes, zero-terminated). The text is
-// cut up in place. Parks the shadow and empties the board panel's input field; an empty
-// text changes nothing.
+// cut up in place. Parks the shadow; an empty text changes nothing.
 void ReadCoordinateCode(char* text);
 
 // Reads a number field of a code: optional leading white space, an optional sign, decimal

@@ -12,10 +12,10 @@
 #include <memory>
 
 #include "board/board.h"
-#include "panels/ids.h"
 #include "board/ports.h"
-#include "board/ui.h"
 #include "code/coordinate_code.h"
+#include "panels/ids.h"
+#include "panels/ui_ports.h"
 #include "render/surfaces.h"
 
 namespace dz {
@@ -33,36 +33,33 @@ bool fillingNameBox = false;
 // that slot again, so that a focus change in one of their boxes does not carry the former
 // piece's name, colour or radius over onto it.
 void ShowSelectedPieces() {
-  if (Character* c = SelectedCharacterPiece()) {
-    fillingNameBox = true;
-    ports.panels->SetText(Panel::Marker, IDC_MARKER_NAME, c->GetName());
-    fillingNameBox = false;
-    ports.panels->SelectComboEntry(Panel::Marker, IDC_MARKER_COLOR, ColorIndexOf(c->GetColor()));
-    ports.panels->SetChecked(Panel::Marker, IDC_MARKER_MELEE, c->IsMelee() != 0);
-  }
-  if (Area* a = SelectedAreaPiece()) ShowRadiusOf(*a);
+  if (const Character* c = SelectedCharacterPiece()) FillMarkerPanel(*c, NameBoxFill::Silent);
+  if (const Area* a = SelectedAreaPiece()) FillAreaPanel(*a);
 }
 
 ClipboardResult CopyCode() {
   char text[kCodeSize];
-  ports.panels->GetText(Panel::Board, IDC_BOARD_CODE, text, kCodeSize);
-  return ports.clipboard->PutText(text);
+  uiPorts.panels->GetText(Panel::Board, IDC_BOARD_CODE, text, kCodeSize);
+  return uiPorts.clipboard->PutText(text);
 }
 
 void ApplyGridSize() {
-  const int i = ports.panels->ComboSelection(Panel::Board, IDC_BOARD_GRID);
+  const int i = uiPorts.panels->ComboSelection(Panel::Board, IDC_BOARD_GRID);
   if (i < 0 || i >= kGridChoiceCount) return;  // no entry chosen: the size stays
-  gridSize = gridChoices[i].size;
+  SetGridSize(gridChoices[i].size);
   if (backgroundLayer) DrawBoardBackground(*backgroundLayer);
   InvalidateBoard();
 }
 
 void LoadCode() {
   char text[kCodeSize];
-  ports.panels->GetText(Panel::Board, IDC_BOARD_INPUT, text, kCodeSize);
+  uiPorts.panels->GetText(Panel::Board, IDC_BOARD_INPUT, text, kCodeSize);
   const bool empty = text[0] == '\0';  // an empty text changes nothing
   ReadCoordinateCode(text);
-  if (!empty) ShowSelectedPieces();
+  if (!empty) {
+    uiPorts.panels->SetText(Panel::Board, IDC_BOARD_INPUT, "");
+    ShowSelectedPieces();
+  }
   InvalidateBoard();
 }
 
@@ -71,8 +68,8 @@ void AddMarker() {
   if (slot < 0) return;  // all 26 on the board: nothing to add
   Character& c = characters[slot];
   c.SetColor(MarkerColor(0));
-  c.SetWidth(gridSize);
-  c.SetHeight(gridSize);
+  c.SetWidth(CharacterSize());
+  c.SetHeight(CharacterSize());
   c.SetPosition(1, 1);
   c.SetName(defaultNames[slot]);
   c.SetMelee(0);
@@ -116,11 +113,49 @@ void LoadBackgroundPicture() {
 
 }  // namespace
 
+void WriteCoordinateCode() {
+  char buf[kCodeSize];
+  BuildCoordinateCode(buf);
+  // A field that already shows exactly this code is left alone: setting the same text
+  // changes nothing that shows, the field's own command does nothing, and the platform's
+  // edit control lays the whole line out again on every set (most of a drag step's cost
+  // while the piece stays in one cell). The field may hold a longer text that the user
+  // typed; twice the code's size is read, so such a text is never taken for the code.
+  char shown[2 * kCodeSize];
+  const int n = uiPorts.panels->GetText(Panel::Board, IDC_BOARD_CODE, shown, sizeof shown);
+  if (n < kCodeSize && std::strcmp(shown, buf) == 0) return;
+  uiPorts.panels->SetText(Panel::Board, IDC_BOARD_CODE, buf);
+}
+
+void FillMarkerPanel(const Character& c, NameBoxFill fill) {
+  fillingNameBox = fill == NameBoxFill::Silent;
+  uiPorts.panels->SetText(Panel::Marker, IDC_MARKER_NAME, c.GetName());
+  fillingNameBox = false;
+  uiPorts.panels->SelectComboEntry(Panel::Marker, IDC_MARKER_COLOR, ColorIndexOf(c.GetColor()));
+  uiPorts.panels->SetChecked(Panel::Marker, IDC_MARKER_MELEE, c.IsMelee() != 0);
+}
+
+void FillAreaPanel(const Area& area) {
+  const std::int32_t r = area.GetRadius();
+  const int entry = (r >= 2 && r < 2 + kRadiusChoiceCount) ? static_cast<int>(r - 2) : -1;
+  uiPorts.panels->SelectComboEntry(Panel::Area, IDC_AREA_RADIUS, entry);
+}
+
+bool OfferMeleeCheck(bool offered) {
+  uiPorts.panels->ShowControl(Panel::Marker, IDC_MARKER_MELEE, offered);
+  return uiPorts.panels->IsControlVisible(Panel::Marker, IDC_MARKER_MELEE);
+}
+
+void ShowPiecePanel(Panel panel) {
+  uiPorts.panels->ShowPanel(Panel::Area, panel == Panel::Area);
+  uiPorts.panels->ShowPanel(Panel::Marker, panel == Panel::Marker);
+}
+
 void BoardPanelInit() {
   for (const GridChoice& choice : gridChoices) {
-    ports.panels->AddComboEntry(Panel::Board, IDC_BOARD_GRID, choice.caption);
+    uiPorts.panels->AddComboEntry(Panel::Board, IDC_BOARD_GRID, choice.caption);
   }
-  ports.panels->SelectComboEntry(Panel::Board, IDC_BOARD_GRID, 2);  // 30, the starting size
+  uiPorts.panels->SelectComboEntry(Panel::Board, IDC_BOARD_GRID, 2);  // 30, the starting size
 }
 
 ClipboardResult BoardPanelCommand(int control) {
@@ -154,10 +189,10 @@ ClipboardResult BoardPanelCommand(int control) {
 
 void MarkerPanelInit() {
   for (const char* name : colorNames) {
-    ports.panels->AddComboEntry(Panel::Marker, IDC_MARKER_COLOR, name);
+    uiPorts.panels->AddComboEntry(Panel::Marker, IDC_MARKER_COLOR, name);
   }
   // The melee check box is offered only after a drop inside an area.
-  ports.panels->ShowControl(Panel::Marker, IDC_MARKER_MELEE, false);
+  uiPorts.panels->ShowControl(Panel::Marker, IDC_MARKER_MELEE, false);
 }
 
 void MarkerPanelCommand(int control) {
@@ -167,7 +202,7 @@ void MarkerPanelCommand(int control) {
     case IDC_MARKER_NAME: {
       if (fillingNameBox) return;
       char name[kNameBoxSize];
-      ports.panels->GetText(Panel::Marker, IDC_MARKER_NAME, name, kNameBoxSize);
+      uiPorts.panels->GetText(Panel::Marker, IDC_MARKER_NAME, name, kNameBoxSize);
       c->SetName(name);  // keeps at most 3 bytes, never half a character
       break;
     }
@@ -175,16 +210,16 @@ void MarkerPanelCommand(int control) {
       c->Clear();
       selectedCharacter = -1;
       shadow.SetPosition(kParked, kParked);
-      ports.panels->ShowPanel(Panel::Marker, false);
+      uiPorts.panels->ShowPanel(Panel::Marker, false);
       break;
     case IDC_MARKER_COLOR: {
-      const int i = ports.panels->ComboSelection(Panel::Marker, IDC_MARKER_COLOR);
+      const int i = uiPorts.panels->ComboSelection(Panel::Marker, IDC_MARKER_COLOR);
       if (i < 0 || i >= kColorCount) return;  // no entry chosen: the colour stays
       c->SetColor(MarkerColor(i));
       break;
     }
     case IDC_MARKER_MELEE:
-      c->SetMelee(ports.panels->IsChecked(Panel::Marker, IDC_MARKER_MELEE) ? 1 : 0);
+      c->SetMelee(uiPorts.panels->IsChecked(Panel::Marker, IDC_MARKER_MELEE) ? 1 : 0);
       break;
     default:
       return;
@@ -195,9 +230,9 @@ void MarkerPanelCommand(int control) {
 
 void AreaPanelInit() {
   for (const char* caption : radiusChoices) {
-    ports.panels->AddComboEntry(Panel::Area, IDC_AREA_RADIUS, caption);
+    uiPorts.panels->AddComboEntry(Panel::Area, IDC_AREA_RADIUS, caption);
   }
-  ports.panels->SelectComboEntry(Panel::Area, IDC_AREA_RADIUS, 0);
+  uiPorts.panels->SelectComboEntry(Panel::Area, IDC_AREA_RADIUS, 0);
 }
 
 void AreaPanelCommand(int control) {
@@ -205,7 +240,7 @@ void AreaPanelCommand(int control) {
   if (a == nullptr) return;
   switch (control) {
     case IDC_AREA_RADIUS: {
-      const int i = ports.panels->ComboSelection(Panel::Area, IDC_AREA_RADIUS);
+      const int i = uiPorts.panels->ComboSelection(Panel::Area, IDC_AREA_RADIUS);
       if (i < 0 || i >= kRadiusChoiceCount) return;  // no entry chosen: the radius stays
       a->SetRadius(i + 2);
       break;
@@ -213,7 +248,7 @@ void AreaPanelCommand(int control) {
     case IDC_AREA_DELETE:
       a->Clear();
       selectedArea = -1;
-      ports.panels->ShowPanel(Panel::Area, false);
+      uiPorts.panels->ShowPanel(Panel::Area, false);
       break;
     default:
       return;
@@ -229,13 +264,41 @@ char chosenName[kFileNameSize];
 }  // namespace
 
 const char* ChooseBitmapFile() {
-  const bool chosen = ports.files->ChooseBitmap(workDir, chosenPath, chosenName);
-  ports.files->SetCurrentDir(workDir);
+  const bool chosen = uiPorts.files->ChooseBitmap(workDir, chosenPath, chosenName);
+  uiPorts.files->SetCurrentDir(workDir);
   return chosen ? chosenPath : nullptr;
 }
 
 const char* ChosenBitmapName() {
   return chosenName;
+}
+
+void InitPanel(Panel panel) {
+  switch (panel) {
+    case Panel::Board:
+      BoardPanelInit();
+      break;
+    case Panel::Marker:
+      MarkerPanelInit();
+      break;
+    case Panel::Area:
+      AreaPanelInit();
+      break;
+  }
+}
+
+ClipboardResult RunPanelCommand(Panel panel, int control) {
+  switch (panel) {
+    case Panel::Board:
+      return BoardPanelCommand(control);
+    case Panel::Marker:
+      MarkerPanelCommand(control);
+      break;
+    case Panel::Area:
+      AreaPanelCommand(control);
+      break;
+  }
+  return ClipboardResult::Ok;
 }
 
 }  // namespace dz

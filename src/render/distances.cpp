@@ -6,8 +6,6 @@
 
 #include "base/int32.h"
 #include "board/board.h"
-#include "panels/ids.h"
-#include "board/ui.h"
 
 namespace dz {
 
@@ -45,24 +43,12 @@ double MetresBetween(Point a, Point b) {
   return std::sqrt(sum) / gridSize;
 }
 
-RoundingMarks ReadRoundingMarks() {
-  RoundingMarks marks;
-  marks.halfUp = IsSettingOn(IDM_ROUND_HALF_UP);
-  marks.down = IsSettingOn(IDM_ROUND_DOWN);
-  marks.up = IsSettingOn(IDM_ROUND_UP);
-  return marks;
-}
-
-double RoundedLength(double metres, const RoundingMarks& marks) {
+double RoundedLength(double metres, const Rounding& rounding) {
   double v = metres;
-  if (marks.halfUp) v = std::floor(v + 0.5);
-  if (marks.down) v = std::floor(v);
-  if (marks.up) v = std::ceil(v);
+  if (rounding.halfUp) v = std::floor(v + 0.5);
+  if (rounding.down) v = std::floor(v);
+  if (rounding.up) v = std::ceil(v);
   return v;
-}
-
-double RoundedLength(double metres) {
-  return RoundedLength(metres, ReadRoundingMarks());
 }
 
 std::int32_t TruncateToInt32(double v) {
@@ -72,12 +58,8 @@ std::int32_t TruncateToInt32(double v) {
   return static_cast<std::int32_t>(v);
 }
 
-std::int32_t RoundDistance(double metres, const RoundingMarks& marks) {
-  return TruncateToInt32(RoundedLength(metres, marks));
-}
-
-std::int32_t RoundDistance(double metres) {
-  return TruncateToInt32(RoundedLength(metres));
+std::int32_t RoundDistance(double metres, const Rounding& rounding) {
+  return TruncateToInt32(RoundedLength(metres, rounding));
 }
 
 void DrawDistanceLabel(Canvas& surface, std::int32_t x, std::int32_t y, std::int32_t n) {
@@ -91,7 +73,7 @@ void DrawLabelAtMiddle(Canvas& surface, Point a, Point b, std::int32_t n) {
                     Sub32(Div32(Add32(a.y, b.y), 2), kLabelShift), n);
 }
 
-void DrawMarkerDistances(Canvas& surface) {
+void DrawMarkerDistances(Canvas& surface, const Rounding& rounding) {
   if (!HasSelectedCharacter()) return;
   surface.PushPen(kDistancePen);
   const Point o = DistanceOrigin();
@@ -101,7 +83,7 @@ void DrawMarkerDistances(Canvas& surface) {
     const Point c = other.GetCenter();
     surface.MoveTo(o.x, o.y);
     surface.LineTo(c.x, c.y);
-    const std::int32_t n = RoundDistance(MetresBetween(o, c));
+    const std::int32_t n = RoundDistance(MetresBetween(o, c), rounding);
     // Half of the sum less ten: these labels sit only five pixels off the middle.
     DrawDistanceLabel(surface, Div32(Sub32(Add32(c.x, o.x), kLabelShift), 2),
                       Div32(Sub32(Add32(c.y, o.y), kLabelShift), 2), n);
@@ -114,12 +96,12 @@ void DrawMarkerDistances(Canvas& surface) {
     const Point a = area.GetCenter();
     surface.MoveTo(o.x, o.y);
     surface.LineTo(a.x, a.y);
-    DrawLabelAtMiddle(surface, a, o, RoundDistance(MetresBetween(o, a)));
+    DrawLabelAtMiddle(surface, a, o, RoundDistance(MetresBetween(o, a), rounding));
   }
   surface.PopPen();
 }
 
-void DrawMoveDistance(Canvas& surface) {
+void DrawMoveDistance(Canvas& surface, const Rounding& rounding) {
   // A parked shadow shows no move; only its left edge tells.
   if (shadow.GetPosition().x < 0 || !HasSelectedCharacter()) return;
   const Point c = characters[selectedCharacter].GetCenter();
@@ -129,7 +111,7 @@ void DrawMoveDistance(Canvas& surface) {
   surface.PushPen(kDistancePen);
   surface.MoveTo(c.x, c.y);
   surface.LineTo(s.x, s.y);
-  DrawLabelAtMiddle(surface, s, c, RoundDistance(m));
+  DrawLabelAtMiddle(surface, s, c, RoundDistance(m, rounding));
   surface.PopPen();
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "base/canvas.h"
-#include "board/ports.h"
+#include "base/geometry.h"
 
 namespace dz {
 
@@ -16,20 +16,18 @@ bool HasSelectedCharacter();
 Point DistanceOrigin();
 // Unrounded metres between two points: 32-bit squares, then double.
 double MetresBetween(Point a, Point b);
-// The check marks of the three rounding items, read at one moment.
-struct RoundingMarks {
-  bool halfUp;  // 40016
-  bool down;    // 40018
-  bool up;      // 40017
+// The rounding rule of every distance shown: the steps that are on, applied in this
+// order (the interface reads them from its settings once per frame).
+struct Rounding {
+  bool halfUp;
+  bool down;
+  bool up;
 };
-RoundingMarks ReadRoundingMarks();
-// The rounding steps of the ticked rounding items, in their fixed order, without the
-// final conversion: the rounded length. The first form reads the marks on every call.
-double RoundedLength(double metres);
-double RoundedLength(double metres, const RoundingMarks& marks);
+// The rounding steps that are on, in their fixed order, without the final conversion: the
+// rounded length.
+double RoundedLength(double metres, const Rounding& rounding);
 // The rounded length converted to an integer by truncation toward zero.
-std::int32_t RoundDistance(double metres);
-std::int32_t RoundDistance(double metres, const RoundingMarks& marks);
+std::int32_t RoundDistance(double metres, const Rounding& rounding);
 // A double converted to a 32-bit integer by truncation toward zero, saturating at the ends
 // of the range; NaN gives 0.
 std::int32_t TruncateToInt32(double v);
@@ -39,7 +37,9 @@ constexpr Pen kDistancePen{PenStyle::Solid, 1, kBlack};
 void DrawDistanceLabel(Canvas& surface, std::int32_t x, std::int32_t y, std::int32_t n);
 // "%dm" at the middle of the line from a to b, shifted 10 pixels left and up.
 void DrawLabelAtMiddle(Canvas& surface, Point a, Point b, std::int32_t n);
-void DrawMarkerDistances(Canvas& surface);
-void DrawMoveDistance(Canvas& surface);
+// The lines and labels from the selected character's origin to every other piece that counts.
+void DrawMarkerDistances(Canvas& surface, const Rounding& rounding);
+// The line and label from the selected character to the shadow where it started.
+void DrawMoveDistance(Canvas& surface, const Rounding& rounding);
 
 }  // namespace dz

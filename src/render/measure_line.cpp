@@ -7,8 +7,6 @@
 
 #include "base/int32.h"
 #include "board/board.h"
-#include "panels/ids.h"
-#include "board/ui.h"
 #include "render/distances.h"
 
 namespace dz {
@@ -46,7 +44,7 @@ class Perpendiculars {
   // Draws the perpendicular from q when its foot lies on the line's extent (ends
   // included). `isCharacter` chooses the label: the rounding rule for characters, plain
   // truncation for areas.
-  void Draw(Canvas& surface, Point q, bool isCharacter, const RoundingMarks& marks) const {
+  void Draw(Canvas& surface, Point q, bool isCharacter, const Rounding& rounding) const {
     const double bv = static_cast<double>(b_) * v_;
     const double dyu = static_cast<double>(dy_) * u_;
     const double den = bv + dyu;
@@ -63,7 +61,7 @@ class Perpendiculars {
     if (!Between(f.x, o_.x, p_.x) || !Between(f.y, o_.y, p_.y)) return;
     surface.MoveTo(q.x, q.y);
     surface.LineTo(f.x, f.y);
-    const std::int32_t n = isCharacter ? RoundDistance(t, marks) : TruncateToInt32(t);
+    const std::int32_t n = isCharacter ? RoundDistance(t, rounding) : TruncateToInt32(t);
     DrawLabelAtMiddle(surface, f, q, Magnitude(n));
   }
 
@@ -79,14 +77,14 @@ class Perpendiculars {
 
 }  // namespace
 
-void DrawMeasureLine(Canvas& surface) {
+void DrawMeasureLine(Canvas& surface, const MeasureOptions& options) {
   if (!HasSelectedCharacter()) return;
   surface.PushPen(kDistancePen);
-  const Point pointer = ports.cursor->Position();  // where the pointer is now
+  const Point pointer = options.pointer;
   const Point o = DistanceOrigin();
 
   Point p = pointer;
-  if (IsSettingOn(IDM_SNAP)) {
+  if (options.snap) {
     // The centre of a character that snapping would place in the pointer's cell.
     const std::int32_t h = gridSize / 2;
     const Point corner = SnapToCell(pointer.x, pointer.y);
@@ -101,20 +99,19 @@ void DrawMeasureLine(Canvas& surface) {
 
   surface.MoveTo(o.x, o.y);
   surface.LineTo(p.x, p.y);
-  const RoundingMarks marks = ReadRoundingMarks();
-  const double d = RoundedLength(MetresBetween(o, p), marks);
+  const double d = RoundedLength(MetresBetween(o, p), options.rounding);
   DrawLabelAtMiddle(surface, p, o, TruncateToInt32(d));
 
   // A rounded length of 0 has no direction to measure across: no perpendiculars.
-  if (IsSettingOn(IDM_LINE_DISTANCES) && d != 0.0 && !std::isnan(d)) {
+  if (options.lineDistances && d != 0.0 && !std::isnan(d)) {
     const Perpendiculars line(o, p, d);
     for (int i = 0; i < kCharacterCount; ++i) {
       const Character& c = characters[i];
       if (i == selectedCharacter || !c.IsActive() || c.IsMelee()) continue;
-      line.Draw(surface, c.GetCenter(), true, marks);
+      line.Draw(surface, c.GetCenter(), true, options.rounding);
     }
     for (const Area& a : areas) {
-      if (a.IsActive()) line.Draw(surface, a.GetCenter(), false, marks);
+      if (a.IsActive()) line.Draw(surface, a.GetCenter(), false, options.rounding);
     }
   }
   surface.PopPen();

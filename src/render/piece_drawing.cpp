@@ -12,32 +12,32 @@ namespace {
 constexpr Pen kOutlinePen{PenStyle::Solid, 2, kBlack};
 constexpr Brush kHollowBrush{BrushKind::Hollow, 0};
 
-void Ring(Canvas& surface, const Marker& piece) {
+void Ring(Canvas& surface, const Marker& piece, std::int32_t size) {
   const Point p = piece.GetPosition();
-  surface.Ellipse(p.x, p.y, Add32(p.x, piece.GetWidth()), Add32(p.y, piece.GetHeight()));
+  surface.Ellipse(p.x, p.y, Add32(p.x, size), Add32(p.y, size));
 }
 
 }  // namespace
 
-void Character::Draw(Canvas& surface) {
-  if (!IsActive()) return;
+void DrawCharacter(Canvas& surface, const Character& c) {
+  if (!c.IsActive()) return;
   const BackgroundMode previousMode = surface.SetBackgroundMode(BackgroundMode::Transparent);
-  width = gridSize;
-  height = gridSize;
+  const Point p = c.GetPosition();
+  const std::int32_t size = CharacterSize();
   surface.PushLabelFont();
-  if (image) {
+  if (const Canvas* image = c.Image()) {
     // Only the shadow carries a picture; its name is centred in the whole box.
-    BlendBitmap(surface, x, y, width, height, *image, 0, 0, bitmap.bmWidth, bitmap.bmHeight, alpha,
-                kWhite);
-    surface.TextInBox(x, y, Add32(x, width), Add32(y, height), name);
+    BlendBitmap(surface, p.x, p.y, size, size, *image, 0, 0, c.Bitmap().bmWidth,
+                c.Bitmap().bmHeight, c.Alpha(), kWhite);
+    surface.TextInBox(p.x, p.y, Add32(p.x, size), Add32(p.y, size), c.GetName());
   } else {
     // The disc and its name share the box shortened by one pixel right and below.
-    const std::int32_t right = Sub32(Add32(x, width), 1);
-    const std::int32_t bottom = Sub32(Add32(y, height), 1);
-    surface.PushBrush(Brush{BrushKind::Solid, color});
-    surface.PushPen(Pen{PenStyle::Solid, 0, color});
-    surface.Ellipse(x, y, right, bottom);
-    surface.TextInBox(x, y, right, bottom, name);
+    const std::int32_t right = Sub32(Add32(p.x, size), 1);
+    const std::int32_t bottom = Sub32(Add32(p.y, size), 1);
+    surface.PushBrush(Brush{BrushKind::Solid, c.GetColor()});
+    surface.PushPen(Pen{PenStyle::Solid, 0, c.GetColor()});
+    surface.Ellipse(p.x, p.y, right, bottom);
+    surface.TextInBox(p.x, p.y, right, bottom, c.GetName());
     surface.PopBrush();
     surface.PopPen();
   }
@@ -45,37 +45,38 @@ void Character::Draw(Canvas& surface) {
   surface.PopFont();
 }
 
-void Area::Draw(Canvas& surface) {
-  if (!image) return;
-  width = Mul32(Mul32(radius, gridSize), 2);
-  height = width;
-  BlendBitmap(surface, x, y, width, height, *image, 0, 0, bitmap.bmWidth, bitmap.bmHeight, alpha,
-              kWhite);
+void DrawArea(Canvas& surface, const Area& a) {
+  const Canvas* image = a.Image();
+  if (image == nullptr) return;
+  const Point p = a.GetPosition();
+  const std::int32_t size = AreaSize(a.GetRadius());
+  BlendBitmap(surface, p.x, p.y, size, size, *image, 0, 0, a.Bitmap().bmWidth, a.Bitmap().bmHeight,
+              a.Alpha(), kWhite);
   // The centre mark uses the pen and brush the caller has selected.
-  const Point c = GetCenter();
+  const Point c = a.GetCenter();
   surface.Rectangle(Sub32(c.x, 2), Sub32(c.y, 2), Add32(c.x, 2), Add32(c.y, 2));
 }
 
 void DrawPieces(Canvas& surface) {
   surface.PushBrush(kHollowBrush);
   surface.PushPen(kOutlinePen);
-  shadow.Draw(surface);
+  DrawCharacter(surface, shadow);
   // Melee characters lie under the translucent areas, the others on top of them.
-  for (Character& c : characters) {
-    if (c.IsMelee() && c.IsActive()) c.Draw(surface);
+  for (const Character& c : characters) {
+    if (c.IsMelee() && c.IsActive()) DrawCharacter(surface, c);
   }
-  for (Area& a : areas) {
-    if (a.IsActive()) a.Draw(surface);
+  for (const Area& a : areas) {
+    if (a.IsActive()) DrawArea(surface, a);
   }
-  for (Character& c : characters) {
-    if (!c.IsMelee() && c.IsActive()) c.Draw(surface);
+  for (const Character& c : characters) {
+    if (!c.IsMelee() && c.IsActive()) DrawCharacter(surface, c);
   }
-  // The ring uses the stored box, which the draws above have just refreshed.
-  // (An index outside its pool is never used to reach it.)
+  // The ring goes round the box the piece is drawn in. (An index outside its pool is never
+  // used to reach it.)
   if (selectedCharacter != -1) {
-    if (const Character* c = SelectedCharacterPiece()) Ring(surface, *c);
+    if (const Character* c = SelectedCharacterPiece()) Ring(surface, *c, CharacterSize());
   } else if (const Area* a = SelectedAreaPiece()) {
-    Ring(surface, *a);
+    Ring(surface, *a, AreaSize(a->GetRadius()));
   }
   surface.PopBrush();
   surface.PopPen();

@@ -38,11 +38,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE void dz_start(int surface, int width, int height) {
   dz::web::InstallPorts();
   window = std::make_unique<dz::web::WebCanvas>(surface, width, height);
-  dz::PrepareBoard();
-  dz::BoardPanelInit();
-  dz::MarkerPanelInit();
-  dz::AreaPanelInit();
-  dz::FinishStartUp();
+  dz::StartUp();
 }
 
 EMSCRIPTEN_KEEPALIVE void dz_paint() {
@@ -81,7 +77,9 @@ EMSCRIPTEN_KEEPALIVE int dz_menu(int id) {
 }
 
 EMSCRIPTEN_KEEPALIVE int dz_command(int panel, int control) {
-  return dz::web::RunPanelCommand(panel, control);
+  // The board panel's copy command answers how the copy went; every other command 0.
+  if (panel < 0 || panel > static_cast<int>(dz::Panel::Area)) return 0;
+  return static_cast<int>(dz::RunPanelCommand(static_cast<dz::Panel>(panel), control));
 }
 
 EMSCRIPTEN_KEEPALIVE void dz_choose_file(const char* path, const char* name) {

@@ -58,7 +58,7 @@ class WebPanels : public PanelControls {
   void SetText(Panel panel, int control, const char* text) override {
     page::SetText(PanelNumber(panel), control, Cp932ToUtf8(text));
     // The contract of the port: the change notifies the panel before this returns.
-    RunPanelCommand(PanelNumber(panel), control);
+    RunPanelCommand(panel, control);
   }
   int GetText(Panel panel, int control, char* buf, int size) override {
     if (buf == nullptr || size <= 0) return 0;
@@ -157,21 +157,8 @@ WebRepaint repaint;
 }  // namespace
 
 void InstallPorts() {
-  ports = Ports{&pictures, &panels, &menu, &clipboard, &files, &messages, &cursor, &repaint};
-}
-
-int RunPanelCommand(int panel, int control) {
-  switch (static_cast<Panel>(panel)) {
-    case Panel::Board:
-      return static_cast<int>(BoardPanelCommand(control));
-    case Panel::Marker:
-      MarkerPanelCommand(control);
-      return 0;
-    case Panel::Area:
-      AreaPanelCommand(control);
-      return 0;
-  }
-  return 0;
+  ports = Ports{&pictures, &messages, &repaint};
+  uiPorts = UiPorts{&panels, &menu, &clipboard, &files, &cursor};
 }
 
 void SetChosenFile(const char* path, const char* name) {

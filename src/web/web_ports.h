@@ -5,14 +5,11 @@
 #include <cstdint>
 
 #include "board/ports.h"
+#include "panels/ui_ports.h"
 
 namespace dz::web {
 
 void InstallPorts();
-
-// Runs a panel control's command, as the platform's notification would; returns the
-// board panel command's result (0 elsewhere).
-int RunPanelCommand(int panel, int control);
 
 // The file the user picked in the page's file chooser, offered once to the next
 // ChooseBitmap (which answers "nothing chosen" when no pick waits). UTF-8.

@@ -29,57 +29,30 @@ constexpr DWORD kMainStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 // ---- the side panels -------------------------------------------------------------------
 
-INT_PTR BoardCommand(int control) {
-  return DialogResultOf(BoardPanelCommand(control));
-}
-INT_PTR MarkerCommand(int control) {
-  MarkerPanelCommand(control);
-  return 0;
-}
-INT_PTR AreaCommand(int control) {
-  AreaPanelCommand(control);
-  return 0;
-}
+// The dialog template of each panel.
+constexpr const wchar_t* kPanelTemplates[] = {L"SIDEDLG", L"SIDEMARKERDLG", L"SIDEAREADLG"};
 
-// What tells the three panels apart: their template and their commands in the core.
-struct PanelKind {
-  const wchar_t* dialogTemplate;
-  void (*init)();
-  INT_PTR (*command)(int control);
-};
-
-constexpr PanelKind kPanelKinds[] = {
-    {L"SIDEDLG", BoardPanelInit, BoardCommand},
-    {L"SIDEMARKERDLG", MarkerPanelInit, MarkerCommand},
-    {L"SIDEAREADLG", AreaPanelInit, AreaCommand},
-};
-
-constexpr const PanelKind& KindOf(Panel panel) {
-  return kPanelKinds[static_cast<int>(panel)];
-}
-
-// The one procedure of the three panels: initialisation and every command (whatever the
-// notification) go to the core. The creation parameter is the panels' handle slots, so the
-// panel's handle is known before its initialisation fills its boxes through the ports.
-// WM_INITDIALOG answers 0 so that no panel takes the keyboard focus when it is created (a
-// hidden panel's combo box would otherwise get the focus and run its command).
+// The one procedure of the three panels: every command (whatever the notification) goes to
+// the core. The creation parameter is the panels' handle slots, so the panel's handle is
+// known from its creation on; the core fills the boxes at start-up. WM_INITDIALOG answers 0
+// so that no panel takes the keyboard focus when it is created (a hidden panel's combo box
+// would otherwise get the focus and run its command).
 template <Panel P>
 INT_PTR CALLBACK PanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       reinterpret_cast<AppHandles*>(lParam)->PanelWindow(P) = dialog;
-      KindOf(P).init();
       return 0;
     case WM_COMMAND:
-      return KindOf(P).command(LOWORD(wParam));
+      return DialogResultOf(RunPanelCommand(P, LOWORD(wParam)));
     default:
       return 0;
   }
 }
 
 HWND CreatePanel(AppHandles& handles, Panel panel, DLGPROC proc) {
-  return CreateDialogParamW(handles.appInstance, KindOf(panel).dialogTemplate, handles.mainWindow,
-                            proc, reinterpret_cast<LPARAM>(&handles));
+  return CreateDialogParamW(handles.appInstance, kPanelTemplates[static_cast<int>(panel)],
+                            handles.mainWindow, proc, reinterpret_cast<LPARAM>(&handles));
 }
 
 }  // namespace
@@ -112,16 +85,13 @@ void MainWindow::CreatePanels() {
 }
 
 void MainWindow::OnCreate() {
-  {
-    // The board surfaces are made compatible with the window's device context.
-    const WindowDc dc(window_);
-    handles_.referenceDc = dc.Get();
-    PrepareBoard();
-    handles_.referenceDc = nullptr;
-  }
   handles_.settingsMenu = GetMenu(window_);
   CreatePanels();
-  FinishStartUp();
+  // The board surfaces are made compatible with the window's device context.
+  const WindowDc dc(window_);
+  handles_.referenceDc = dc.Get();
+  StartUp();
+  handles_.referenceDc = nullptr;
 }
 
 void MainWindow::OnPaint() {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "app/pointer.h"
-#include "board/ports.h"
+#include "panels/ui_ports.h"
 
 namespace dz::win32 {
 

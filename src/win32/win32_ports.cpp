@@ -341,7 +341,8 @@ Win32Repaint repaint;
 
 void InstallPorts(AppHandles& appHandles) {
   handles = &appHandles;
-  ports = Ports{&pictures, &panels, &menu, &clipboard, &files, &messages, &cursor, &repaint};
+  ports = Ports{&pictures, &messages, &repaint};
+  uiPorts = UiPorts{&panels, &menu, &clipboard, &files, &cursor};
 }
 
 }  // namespace dz::win32

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "board/ports.h"
+#include "panels/ui_ports.h"
 
 namespace dz::win32 {
 

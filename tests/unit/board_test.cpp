@@ -23,6 +23,33 @@ TEST_F(BoardStateTest, FreeSlotSearchesFindTheFirstInactiveSlot) {
   EXPECT_EQ(FindFreeArea(), 3);
 }
 
+// The boxes that hit tests and centres use follow the grid size at once, for the pieces on
+// the board only; positions stay.
+TEST_F(BoardStateTest, TheGridSizeFitsTheBoxesOfThePiecesOnTheBoard) {
+  characters[0].SetColor(MarkerColor(0));
+  characters[0].SetPosition(31, 61);
+  characters[1].SetPosition(5, 5);  // not on the board
+  shadow.LoadBitmapFile("shadow.bmp");
+  areas[0].LoadBitmapFile("area.bmp");
+  areas[0].SetRadius(3);
+  areas[0].SetPosition(100, 100);
+  areas[1].SetRadius(2);  // no picture: not on the board
+  SetGridSize(20);
+  EXPECT_EQ(gridSize, 20);
+  struct Case {
+    const Marker& piece;
+    std::int32_t side;
+  };
+  for (const Case& c :
+       {Case{characters[0], 20}, Case{shadow, 20}, Case{characters[1], 0}, Case{areas[0], 120},
+        Case{areas[1], 120}}) {  // areas[1]: as SetRadius left it at 30
+    EXPECT_EQ(c.piece.GetWidth(), c.side);
+    EXPECT_EQ(c.piece.GetHeight(), c.side);
+  }
+  EXPECT_EQ(characters[0].GetPosition(), (Point{31, 61}));
+  EXPECT_EQ(areas[0].GetCenter(), (Point{160, 160}));
+}
+
 TEST_F(BoardStateTest, ClearBoardEmptiesThePoolsAndParksTheShadow) {
   for (Character& c : characters) {
     c.SetColor(MarkerColor(1));

@@ -20,10 +20,7 @@ constexpr Pen kLinePen{PenStyle::Solid, 1, kBlack};
 
 class DistancesTest : public BoardTest {
  protected:
-  void SetUp() override {
-    BoardTest::SetUp();
-    TickRounding(fake.menu, IDM_ROUND_HALF_UP);
-  }
+  void SetUp() override { BoardTest::SetUp(); }
   // The selected character, not in melee, centred at (16, 16).
   void SelectAtOrigin(std::int32_t melee = 0) {
     PlaceCharacter(0, 1, 1, MarkerColor(0), "A", melee);
@@ -41,34 +38,23 @@ TEST_F(DistancesTest, RoundingTableOfEachItem) {
                         Case{15, 1, 0, 1, 0}, Case{14, 0, 0, 1, 0}}) {
     SCOPED_TRACE(c.pixels);
     const double m = MetresBetween(Point{7, 9}, Point{7, 9 + c.pixels});
-    TickRounding(fake.menu, IDM_ROUND_HALF_UP);
-    EXPECT_EQ(RoundDistance(m), c.halfUp);
-    TickRounding(fake.menu, IDM_ROUND_DOWN);
-    EXPECT_EQ(RoundDistance(m), c.down);
-    TickRounding(fake.menu, IDM_ROUND_UP);
-    EXPECT_EQ(RoundDistance(m), c.up);
-    TickRounding(fake.menu, 0);
-    EXPECT_EQ(RoundDistance(m), c.none);
-    EXPECT_EQ(RoundedLength(m), m);  // nothing ticked: the length is left as it is
+    EXPECT_EQ(RoundDistance(m, kHalfUp), c.halfUp);
+    EXPECT_EQ(RoundDistance(m, kRoundDown), c.down);
+    EXPECT_EQ(RoundDistance(m, kRoundUp), c.up);
+    EXPECT_EQ(RoundDistance(m, kNoRounding), c.none);
+    EXPECT_EQ(RoundedLength(m, kNoRounding), m);  // no step: the length is left as it is
   }
 }
 
 TEST_F(DistancesTest, StepsRunInTheirFixedOrderWhenSeveralAreTicked) {
-  const double m = 100.0 / 30;  // 3.33 m
-  fake.menu.checked[IDM_ROUND_HALF_UP] = false;
-  fake.menu.checked[IDM_ROUND_DOWN] = true;
-  fake.menu.checked[IDM_ROUND_UP] = true;
-  EXPECT_EQ(RoundedLength(m), 3.0);  // floor first, then ceil leaves 3
-  fake.menu.checked[IDM_ROUND_HALF_UP] = true;
-  EXPECT_EQ(RoundedLength(3.5), 4.0);
+  const double m = 100.0 / 30;                                    // 3.33 m
+  EXPECT_EQ(RoundedLength(m, Rounding{false, true, true}), 3.0);  // floor, then ceil leaves 3
+  EXPECT_EQ(RoundedLength(3.5, Rounding{true, true, true}), 4.0);
   // Negative values (signed perpendicular distances) round toward −∞ and +∞.
-  TickRounding(fake.menu, IDM_ROUND_HALF_UP);
-  EXPECT_EQ(RoundDistance(-2.5), -2);
-  EXPECT_EQ(RoundDistance(2.5), 3);
-  TickRounding(fake.menu, IDM_ROUND_DOWN);
-  EXPECT_EQ(RoundDistance(-1.2), -2);
-  TickRounding(fake.menu, 0);
-  EXPECT_EQ(RoundDistance(-1.9), -1);  // the conversion truncates toward zero
+  EXPECT_EQ(RoundDistance(-2.5, kHalfUp), -2);
+  EXPECT_EQ(RoundDistance(2.5, kHalfUp), 3);
+  EXPECT_EQ(RoundDistance(-1.2, kRoundDown), -2);
+  EXPECT_EQ(RoundDistance(-1.9, kNoRounding), -1);  // the conversion truncates toward zero
 }
 
 TEST_F(DistancesTest, ConversionSaturatesAndTakesNaNAsZero) {
@@ -89,13 +75,13 @@ TEST_F(DistancesTest, MetresWrapTheirSquaresLikeThe32BitTarget) {
   // 50000² wraps to a negative square: no number, and a label that stays defined.
   const double far = MetresBetween(Point{0, 0}, Point{50000, 0});
   EXPECT_TRUE(std::isnan(far));
-  EXPECT_EQ(RoundDistance(far), 0);
+  EXPECT_EQ(RoundDistance(far, kHalfUp), 0);
 }
 
 TEST_F(DistancesTest, CharacterAndAreaLabelsSitAtTheirOwnPoints) {
   SelectAtOrigin();
   CharacterCentredAt(3, 106, 136);
-  DrawMarkerDistances(canvas);
+  DrawMarkerDistances(canvas, kHalfUp);
   EXPECT_THAT(canvas.Trace(), ElementsAre("MoveTo(16,16)", "LineTo(106,136)", "TextAt(56,71,5m)"));
   EXPECT_EQ(canvas.Lines()[0].pen, kLinePen);
   EXPECT_EQ(canvas.Texts()[0].mode, BackgroundMode::Opaque);
@@ -104,7 +90,7 @@ TEST_F(DistancesTest, CharacterAndAreaLabelsSitAtTheirOwnPoints) {
   characters[3].Clear();
   AreaCentredAt(1, 106, 136, 2);
   canvas.ClearOps();
-  DrawMarkerDistances(canvas);
+  DrawMarkerDistances(canvas, kHalfUp);
   EXPECT_THAT(canvas.Trace(), ElementsAre("MoveTo(16,16)", "LineTo(106,136)", "TextAt(51,66,5m)"));
   EXPECT_EQ(canvas.Problems(), "");
 }
@@ -113,7 +99,7 @@ TEST_F(DistancesTest, LabelPointsTruncateNegativeSumsTowardZero) {
   SelectAtOrigin();
   AreaCentredAt(0, -31, 16, 2);    // a.x + o.x = −15: −15 / 2 − 10 = −17
   CharacterCentredAt(1, -21, 16);  // c.x + o.x − 10 = −15: −15 / 2 = −7
-  DrawMarkerDistances(canvas);
+  DrawMarkerDistances(canvas, kHalfUp);
   const auto texts = canvas.Texts();
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].x, -7);  // character first
@@ -128,7 +114,7 @@ TEST_F(DistancesTest, OnlyActivePiecesOutsideMeleeGetLinesInPoolOrder) {
   characters[4].SetPosition(200, 200);  // inactive
   characters[4].SetWidth(30);
   CharacterCentredAt(9, 16, 76);  // 2 m
-  DrawMarkerDistances(canvas);
+  DrawMarkerDistances(canvas, kHalfUp);
   EXPECT_THAT(canvas.Trace(), ElementsAre("MoveTo(16,16)", "LineTo(46,16)", "TextAt(26,11,1m)",
                                           "MoveTo(16,16)", "LineTo(16,76)", "TextAt(11,41,2m)"));
 }
@@ -140,7 +126,7 @@ TEST_F(DistancesTest, MeleeCharacterMeasuresFromTheCentreOfItsArea) {
   SelectAtOrigin(1);
   CharacterCentredAt(1, 100, 40);
   EXPECT_EQ(DistanceOrigin(), (Point{40, 40}));
-  DrawMarkerDistances(canvas);
+  DrawMarkerDistances(canvas, kHalfUp);
   EXPECT_THAT(canvas.Trace(),
               ElementsAre("MoveTo(40,40)", "LineTo(100,40)", "TextAt(65,35,2m)", "MoveTo(40,40)",
                           "LineTo(400,400)", "TextAt(210,210,17m)"));
@@ -157,13 +143,13 @@ TEST_F(DistancesTest, MeleeOutsideAnyAreaOrNoMeleeMeasuresFromTheCharacter) {
   AreaCentredAt(0, 400, 400, 2);
   SelectAtOrigin(1);
   EXPECT_EQ(DistanceOrigin(), (Point{16, 16}));
-  DrawMarkerDistances(canvas);
+  DrawMarkerDistances(canvas, kHalfUp);
   EXPECT_EQ(canvas.Lines().size(), 1u);
 
   AreaCentredAt(1, 20, 20, 2);  // holds the character, which is not in melee
   characters[0].SetMelee(0);
   canvas.ClearOps();
-  DrawMarkerDistances(canvas);
+  DrawMarkerDistances(canvas, kHalfUp);
   EXPECT_THAT(canvas.Trace(), ElementsAre("MoveTo(16,16)", "LineTo(400,400)", "TextAt(198,198,18m)",
                                           "MoveTo(16,16)", "LineTo(20,20)", "TextAt(8,8,0m)"));
 }
@@ -171,57 +157,38 @@ TEST_F(DistancesTest, MeleeOutsideAnyAreaOrNoMeleeMeasuresFromTheCharacter) {
 TEST_F(DistancesTest, SameCentreGivesALineOfNoLengthAndNothingElseDrawsAPen) {
   SelectAtOrigin();
   CharacterCentredAt(1, 16, 16);
-  DrawMarkerDistances(canvas);
+  DrawMarkerDistances(canvas, kHalfUp);
   EXPECT_THAT(canvas.Trace(), ElementsAre("MoveTo(16,16)", "LineTo(16,16)", "TextAt(11,11,0m)"));
   canvas.ClearOps();
   characters[1].Clear();
-  DrawMarkerDistances(canvas);  // alone: the pen is still pushed and popped
+  DrawMarkerDistances(canvas, kHalfUp);  // alone: the pen is still pushed and popped
   EXPECT_THAT(canvas.FullTrace(), ElementsAre("PushPen(solid,1,#000000)", "PopPen"));
-}
-
-TEST_F(DistancesTest, LabelsReadTheRoundingMarksEachTime) {
-  struct Rounding : public FakeMenu {
-    int reads = 0;
-    bool IsChecked(int id) override {
-      if (id == IDM_ROUND_HALF_UP) ++reads;
-      return FakeMenu::IsChecked(id);
-    }
-  } menu;
-  menu.checked = fake.menu.checked;
-  ports.menu = &menu;
-  SelectAtOrigin();
-  CharacterCentredAt(1, 46, 16);
-  CharacterCentredAt(2, 76, 16);
-  AreaCentredAt(0, 300, 300, 2);
-  DrawMarkerDistances(canvas);
-  EXPECT_EQ(menu.reads, 3);
 }
 
 TEST_F(DistancesTest, MoveDistanceShowsOnlyARealMove) {
   SelectAtOrigin();
   struct Case {
     Point shadowAt;
-    int rounding;
+    Rounding rounding;
     std::vector<std::string> trace;
   };
   const std::vector<Case> cases = {
-      {{kParked, kParked}, IDM_ROUND_UP, {}},
-      {{-1, 300}, IDM_ROUND_UP, {}},  // only x tells that it is parked
-      {{1, 1}, IDM_ROUND_UP, {}},     // on the character: no move
-      {{2, 1}, IDM_ROUND_HALF_UP, {"MoveTo(16,16)", "LineTo(17,16)", "TextAt(6,6,0m)"}},
-      {{2, 1}, IDM_ROUND_DOWN, {"MoveTo(16,16)", "LineTo(17,16)", "TextAt(6,6,0m)"}},
-      {{2, 1}, IDM_ROUND_UP, {"MoveTo(16,16)", "LineTo(17,16)", "TextAt(6,6,1m)"}},
-      {{0, -100}, IDM_ROUND_HALF_UP, {"MoveTo(16,16)", "LineTo(15,-85)", "TextAt(5,-44,3m)"}},
-      {{91, 121}, IDM_ROUND_HALF_UP, {"MoveTo(16,16)", "LineTo(106,136)", "TextAt(51,66,5m)"}},
+      {{kParked, kParked}, kRoundUp, {}},
+      {{-1, 300}, kRoundUp, {}},  // only x tells that it is parked
+      {{1, 1}, kRoundUp, {}},     // on the character: no move
+      {{2, 1}, kHalfUp, {"MoveTo(16,16)", "LineTo(17,16)", "TextAt(6,6,0m)"}},
+      {{2, 1}, kRoundDown, {"MoveTo(16,16)", "LineTo(17,16)", "TextAt(6,6,0m)"}},
+      {{2, 1}, kRoundUp, {"MoveTo(16,16)", "LineTo(17,16)", "TextAt(6,6,1m)"}},
+      {{0, -100}, kHalfUp, {"MoveTo(16,16)", "LineTo(15,-85)", "TextAt(5,-44,3m)"}},
+      {{91, 121}, kHalfUp, {"MoveTo(16,16)", "LineTo(106,136)", "TextAt(51,66,5m)"}},
   };
   shadow.SetWidth(30);
   shadow.SetHeight(30);
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.shadowAt.x << "," << c.shadowAt.y);
     shadow.SetPosition(c.shadowAt.x, c.shadowAt.y);
-    TickRounding(fake.menu, c.rounding);
     canvas.ClearOps();
-    DrawMoveDistance(canvas);
+    DrawMoveDistance(canvas, c.rounding);
     EXPECT_EQ(canvas.Trace(), c.trace);
     if (c.trace.empty()) {
       EXPECT_TRUE(canvas.ops.empty());  // not even a pen
@@ -235,9 +202,9 @@ TEST_F(DistancesTest, OverlaysWithoutASelectedCharacterDrawNothing) {
   shadow.SetPosition(100, 100);
   for (std::int32_t selected : {-1, 26, INT_MIN}) {
     selectedCharacter = selected;
-    DrawMarkerDistances(canvas);
-    DrawMoveDistance(canvas);
-    DrawMeasureLine(canvas);
+    DrawMarkerDistances(canvas, kHalfUp);
+    DrawMoveDistance(canvas, kHalfUp);
+    DrawMeasureLine(canvas, MeasureOptions{Point{300, 300}, true, true, kHalfUp});
     EXPECT_TRUE(canvas.ops.empty());
     EXPECT_EQ(DistanceOrigin(), (Point{0, 0}));
   }

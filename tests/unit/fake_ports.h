@@ -14,6 +14,7 @@
 
 #include "board/board.h"
 #include "board/ports.h"
+#include "panels/ui_ports.h"
 
 namespace dz::testing {
 
@@ -215,7 +216,8 @@ struct FakePlatform {
   FakeRepaint repaint;
 
   void Install() {
-    ports = Ports{&pictures, &panels, &menu, &clipboard, &files, &messages, &cursor, &repaint};
+    ports = Ports{&pictures, &messages, &repaint};
+    uiPorts = UiPorts{&panels, &menu, &clipboard, &files, &cursor};
   }
 };
 
@@ -228,6 +230,7 @@ class BoardTest : public ::testing::Test {
   }
   void TearDown() override {
     ResetPorts();
+    ResetUiPorts();
     ResetBoardState();
   }
   FakePlatform fake;

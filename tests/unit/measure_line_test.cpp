@@ -19,29 +19,25 @@ constexpr Pen kSnapPen{PenStyle::Solid, 2, MakeColor(255, 0, 0)};
 
 class MeasureLineTest : public BoardTest {
  protected:
-  void SetUp() override {
-    BoardTest::SetUp();
-    fake.menu.checked[IDM_SNAP] = true;
-    fake.menu.checked[IDM_LINE_DISTANCES] = true;
-    TickRounding(fake.menu, IDM_ROUND_HALF_UP);
-  }
+  void SetUp() override { BoardTest::SetUp(); }
   void SelectCentredAt(std::int32_t cx, std::int32_t cy, std::int32_t melee = 0) {
     CharacterCentredAt(0, cx, cy, melee);
     selectedCharacter = 0;
   }
   // The board of the perpendicular examples: origin (100, 100), pointer on the same row.
   void RowBoard(std::int32_t pointerX) {
-    fake.menu.checked[IDM_SNAP] = false;
+    options.snap = false;
     SelectCentredAt(100, 100);
-    fake.cursor.position = Point{pointerX, 100};
+    options.pointer = Point{pointerX, 100};
   }
   std::vector<std::string> Draw() {
     canvas.ClearOps();
-    DrawMeasureLine(canvas);
+    DrawMeasureLine(canvas, options);
     EXPECT_EQ(canvas.Problems(), "");
     return canvas.Trace();
   }
   RecordingCanvas canvas;
+  MeasureOptions options{Point{0, 0}, true, true, kHalfUp};
 };
 
 TEST_F(MeasureLineTest, PointerSnapsToTheCentreOfItsCellWithASquare) {
@@ -60,7 +56,7 @@ TEST_F(MeasureLineTest, PointerSnapsToTheCentreOfItsCellWithASquare) {
     SCOPED_TRACE(::testing::Message() << c.grid << ": " << c.pointer.x << "," << c.pointer.y);
     gridSize = c.grid;
     SelectCentredAt(300, 300);
-    fake.cursor.position = c.pointer;
+    options.pointer = c.pointer;
     const std::vector<std::string> trace = Draw();
     ASSERT_EQ(trace.size(), 4u);
     EXPECT_EQ(trace[0], c.square);
@@ -74,23 +70,22 @@ TEST_F(MeasureLineTest, PointerSnapsToTheCentreOfItsCellWithASquare) {
 
 TEST_F(MeasureLineTest, LineAndLabelFollowTheRoundingRule) {
   SelectCentredAt(16, 16);
-  fake.cursor.position = Point{100, 70};
-  for (auto [rounding, label] : std::vector<std::pair<int, std::string>>{
-           {IDM_ROUND_HALF_UP, "4m"}, {IDM_ROUND_DOWN, "3m"}, {IDM_ROUND_UP, "4m"}, {0, "3m"}}) {
-    TickRounding(fake.menu, rounding);
+  options.pointer = Point{100, 70};
+  for (auto [rounding, label] : std::vector<std::pair<Rounding, std::string>>{
+           {kHalfUp, "4m"}, {kRoundDown, "3m"}, {kRoundUp, "4m"}, {kNoRounding, "3m"}}) {
+    options.rounding = rounding;
     EXPECT_THAT(Draw(), ElementsAre("Rectangle(92,62,120,90)", "MoveTo(16,16)", "LineTo(106,76)",
                                     "TextAt(51,36," + label + ")"));
   }
 }
 
 TEST_F(MeasureLineTest, WithoutSnappingThePointerIsTheEndAndNoSquareIsDrawn) {
-  fake.menu.checked[IDM_SNAP] = false;
+  options.snap = false;
   SelectCentredAt(16, 16);
-  fake.cursor.position = Point{100, 70};
+  options.pointer = Point{100, 70};
   EXPECT_THAT(Draw(), ElementsAre("MoveTo(16,16)", "LineTo(100,70)", "TextAt(48,33,3m)"));
   EXPECT_EQ(canvas.Count(OpKind::PushBrush), 0u);
-  // The pointer is read when the frame is drawn.
-  fake.cursor.position = Point{16, 106};
+  options.pointer = Point{16, 106};
   EXPECT_THAT(Draw(), ElementsAre("MoveTo(16,16)", "LineTo(16,106)", "TextAt(6,51,3m)"));
 }
 
@@ -104,7 +99,7 @@ TEST_F(MeasureLineTest, PerpendicularFromAPieceToTheLine) {
   EXPECT_THAT(Draw(), ElementsAre("MoveTo(100,100)", "LineTo(400,100)", "TextAt(240,90,10m)",
                                   "MoveTo(250,40)", "LineTo(250,100)", "TextAt(240,60,2m)"));
   EXPECT_EQ(canvas.Lines()[1].pen, kLinePen);
-  fake.menu.checked[IDM_LINE_DISTANCES] = false;
+  options.lineDistances = false;
   EXPECT_EQ(Draw().size(), 3u);
 }
 
@@ -113,14 +108,13 @@ TEST_F(MeasureLineTest, CharactersUseTheRoundingRuleAndAreasTruncate) {
   CharacterCentredAt(1, 250, 40);
   AreaCentredAt(0, 250, 40, 2);
   struct Case {
-    int rounding;
+    Rounding rounding;
     std::vector<std::string> labels;  // the line's, the character's, the area's
   };
-  for (const Case& c :
-       {Case{IDM_ROUND_HALF_UP, {"11m", "2m", "1m"}}, Case{IDM_ROUND_DOWN, {"11m", "2m", "1m"}},
-        Case{0, {"11m", "2m", "2m"}}, Case{IDM_ROUND_UP, {"12m"}}}) {
-    SCOPED_TRACE(c.rounding);
-    TickRounding(fake.menu, c.rounding);
+  for (const Case& c : {Case{kHalfUp, {"11m", "2m", "1m"}}, Case{kRoundDown, {"11m", "2m", "1m"}},
+                        Case{kNoRounding, {"11m", "2m", "2m"}}, Case{kRoundUp, {"12m"}}}) {
+    SCOPED_TRACE(c.labels[0]);
+    options.rounding = c.rounding;
     Draw();
     std::vector<std::string> labels;
     for (const auto& t : canvas.Texts()) labels.push_back(t.text);
@@ -129,27 +123,6 @@ TEST_F(MeasureLineTest, CharactersUseTheRoundingRuleAndAreasTruncate) {
     for (std::size_t i = 1; i < canvas.Lines().size(); ++i) {
       EXPECT_EQ(canvas.Lines()[i].to, (Point{250, 100}));
     }
-  }
-}
-
-TEST_F(MeasureLineTest, RoundingMarksAreReadOnceForTheWholeFrame) {
-  struct CountingMenu : public FakeMenu {
-    std::map<int, int> reads;
-    bool IsChecked(int id) override {
-      ++reads[id];
-      return FakeMenu::IsChecked(id);
-    }
-  } menu;
-  menu.checked = fake.menu.checked;
-  ports.menu = &menu;
-  RowBoard(400);
-  menu.checked[IDM_SNAP] = false;
-  CharacterCentredAt(1, 250, 40);
-  CharacterCentredAt(2, 300, 25);
-  AreaCentredAt(0, 250, 40, 2);
-  EXPECT_EQ(Draw().size(), 12u);
-  for (int id : {IDM_ROUND_HALF_UP, IDM_ROUND_DOWN, IDM_ROUND_UP, IDM_SNAP, IDM_LINE_DISTANCES}) {
-    EXPECT_EQ(menu.reads[id], 1) << id;
   }
 }
 
@@ -186,29 +159,29 @@ TEST_F(MeasureLineTest, PointerOnTheOriginDrawsANullLineLabelledZeroAndNoPerpend
   AreaCentredAt(0, 250, 40, 2);
   EXPECT_THAT(Draw(), ElementsAre("MoveTo(100,100)", "LineTo(100,100)", "TextAt(90,90,0m)"));
   // A short line that rounds to 0 m draws no perpendicular either.
-  fake.cursor.position = Point{110, 100};
+  options.pointer = Point{110, 100};
   EXPECT_THAT(Draw(), ElementsAre("MoveTo(100,100)", "LineTo(110,100)", "TextAt(95,90,0m)"));
 }
 
 TEST_F(MeasureLineTest, ARoundedLengthOfZeroDrawsNoPerpendicularAnywhere) {
   // A short line across the board's corner: the feet would not be numbers, and must not
   // turn into the pixel (0, 0), which lies on the line's extent.
-  fake.menu.checked[IDM_SNAP] = false;
+  options.snap = false;
   SelectCentredAt(5, 5);
-  fake.cursor.position = Point{-3, -3};
+  options.pointer = Point{-3, -3};
   CharacterCentredAt(1, 250, 40);
   AreaCentredAt(0, -40, 60, 2);
-  for (int rounding : {IDM_ROUND_HALF_UP, IDM_ROUND_DOWN}) {
-    TickRounding(fake.menu, rounding);
+  for (const Rounding& rounding : {kHalfUp, kRoundDown}) {
+    options.rounding = rounding;
     EXPECT_THAT(Draw(), ElementsAre("MoveTo(5,5)", "LineTo(-3,-3)", "TextAt(-9,-9,0m)"));
   }
 }
 
 TEST_F(MeasureLineTest, MeleeCharacterMeasuresFromItsAreaWhichGetsANullPerpendicular) {
-  fake.menu.checked[IDM_SNAP] = false;
+  options.snap = false;
   AreaCentredAt(1, 100, 100, 2);
   SelectCentredAt(90, 95, 1);
-  fake.cursor.position = Point{400, 100};
+  options.pointer = Point{400, 100};
   EXPECT_THAT(Draw(), ElementsAre("MoveTo(100,100)", "LineTo(400,100)", "TextAt(240,90,10m)",
                                   "MoveTo(100,100)", "LineTo(100,100)", "TextAt(90,90,0m)"));
 }
@@ -217,12 +190,12 @@ TEST_F(MeasureLineTest, CoordinatesAtTheEndsOfTheRangeStayDefined) {
   // Pieces rebuilt from a code may lie anywhere; every sum and product wraps and every
   // conversion saturates (the sanitizers would stop on anything else).
   for (bool snap : {true, false}) {
-    fake.menu.checked[IDM_SNAP] = snap;
+    options.snap = snap;
     SelectCentredAt(INT_MAX - 15, INT_MIN + 15);
     CharacterCentredAt(1, INT_MIN + 15, INT_MAX - 15);
     AreaCentredAt(0, 300, 300, 6);
     for (Point pointer : {Point{INT_MAX, INT_MIN}, Point{INT_MIN, INT_MAX}, Point{0, 0}}) {
-      fake.cursor.position = pointer;
+      options.pointer = pointer;
       EXPECT_GE(Draw().size(), 3u);
     }
   }

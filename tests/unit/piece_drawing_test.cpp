@@ -35,7 +35,7 @@ TEST_F(PieceDrawingTest, SelectedRedCharacterIsADiscWithItsNameAndARing) {
   Character& a = characters[0];
   a.SetColor(MarkerColor(0));
   a.SetName("A");
-  a.SetPosition(1, 1);  // no size yet: the draw gives it one
+  a.SetPosition(1, 1);  // no box stored: the drawing takes its size from the grid
   selectedCharacter = 0;
   RecordingCanvas canvas;
   DrawPieces(canvas);
@@ -56,8 +56,6 @@ TEST_F(PieceDrawingTest, SelectedRedCharacterIsADiscWithItsNameAndARing) {
   EXPECT_EQ(ellipses[1].pen, kOutline);
   EXPECT_EQ(ellipses[1].brush, kHollow);
   EXPECT_EQ(ellipses[1].fontDepth, 0);
-  EXPECT_EQ(a.GetWidth(), 30);
-  EXPECT_EQ(a.GetHeight(), 30);
 }
 
 TEST_F(PieceDrawingTest, ShadowPictureIsBlendedWholeAndNamedInTheFullBox) {
@@ -114,29 +112,18 @@ TEST_F(PieceDrawingTest, InactivePiecesAreSkippedAndAnEmptyNameStaysEmpty) {
   RecordingCanvas canvas;
   DrawPieces(canvas);
   EXPECT_THAT(canvas.Trace(), ElementsAre("Ellipse(1,1,30,30)", "TextInBox(1,1,30,30,)"));
-  EXPECT_EQ(characters[1].GetWidth(), 0);  // untouched
-  EXPECT_EQ(areas[0].GetWidth(), 120);     // only SetRadius sized it
 }
 
-TEST_F(PieceDrawingTest, SizesFollowTheGridAtTheNextDrawAndPositionsStay) {
+TEST_F(PieceDrawingTest, SizesFollowTheGridAndPositionsStay) {
   PlaceCharacter(0, 31, 61);
   PlaceArea(0, 100, 100, 3);
+  selectedArea = 0;
+  SetGridSize(20);
   RecordingCanvas canvas;
   DrawPieces(canvas);
-  EXPECT_EQ(characters[0].GetWidth(), 30);
-  EXPECT_EQ(areas[0].GetWidth(), 180);
-  gridSize = 20;
-  DrawPieces(canvas);
-  for (const Marker* m :
-       {static_cast<const Marker*>(&characters[0]), static_cast<const Marker*>(&areas[0])}) {
-    EXPECT_EQ(m->GetWidth(), m->GetHeight());
-  }
-  EXPECT_EQ(characters[0].GetWidth(), 20);
-  EXPECT_EQ(areas[0].GetWidth(), 120);
-  EXPECT_EQ(characters[0].GetPosition(), (Point{31, 61}));
-  EXPECT_EQ(areas[0].GetPosition(), (Point{100, 100}));
-  EXPECT_EQ(RecordingCanvas::Describe(canvas.Of(OpKind::Rectangle).back()),
-            "Rectangle(158,158,162,162)");
+  EXPECT_THAT(canvas.Trace(), ElementsAre("Blend(100,100,120,120,area.bmp,0,0,64,64,100,#FFFFFF)",
+                                          "Rectangle(158,158,162,162)", "Ellipse(31,61,50,80)",
+                                          "TextInBox(31,61,50,80,A)", "Ellipse(100,100,220,220)"));
 }
 
 TEST_F(PieceDrawingTest, CoordinatesAtTheEndsOfTheRangeWrapInsteadOfOverflowing) {

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "board/board.h"
-#include "panels/ids.h"
 #include "fake_ports.h"
+#include "render/distances.h"
 
 namespace dz::testing {
 
@@ -44,9 +44,10 @@ inline Area& AreaCentredAt(int slot, std::int32_t cx, std::int32_t cy, std::int3
 }
 
 // Exactly the given rounding items ticked (0 for none).
-inline void TickRounding(FakeMenu& menu, int id) {
-  for (int item : {IDM_ROUND_HALF_UP, IDM_ROUND_DOWN, IDM_ROUND_UP})
-    menu.checked[item] = item == id;
-}
+// The rounding rules with one step on, and with none.
+constexpr Rounding kHalfUp{true, false, false};
+constexpr Rounding kRoundDown{false, true, false};
+constexpr Rounding kRoundUp{false, false, true};
+constexpr Rounding kNoRounding{false, false, false};
 
 }  // namespace dz::testing

@@ -10,8 +10,8 @@
 #include "app/pointer.h"
 #include "app/settings.h"
 #include "board/board.h"
-#include "panels/ids.h"
 #include "fake_ports.h"
+#include "panels/ids.h"
 #include "panels/panels.h"
 #include "render/surfaces.h"
 
@@ -30,22 +30,8 @@ class WindowTest : public BoardTest {
  protected:
   void SetUp() override {
     BoardTest::SetUp();
-    fake.panels.notify = [](Panel panel, int control) {
-      switch (panel) {
-        case Panel::Board:
-          BoardPanelCommand(control);
-          break;
-        case Panel::Marker:
-          MarkerPanelCommand(control);
-          break;
-        case Panel::Area:
-          AreaPanelCommand(control);
-          break;
-      }
-    };
-    BoardPanelInit();
-    MarkerPanelInit();
-    AreaPanelInit();
+    fake.panels.notify = [](Panel panel, int control) { RunPanelCommand(panel, control); };
+    for (Panel panel : {Panel::Board, Panel::Marker, Panel::Area}) InitPanel(panel);
     // The menu template has every item checked; start-up takes the two roundings off.
     for (int id : {IDM_SNAP, IDM_MARKER_DISTANCES, IDM_LINE_DISTANCES, IDM_ROUND_HALF_UP,
                    IDM_ROUND_DOWN, IDM_ROUND_UP}) {

@@ -10,10 +10,10 @@
 #include "app/main_window.h"
 #include "app/pointer.h"
 #include "board/board.h"
-#include "panels/ids.h"
 #include "board/ports.h"
 #include "code/coordinate_code.h"
 #include "fake_page.h"
+#include "panels/ids.h"
 #include "panels/panels.h"
 #include "render/surfaces.h"
 #include "web/web_canvas.h"
@@ -37,19 +37,16 @@ class WebTest : public ::testing::Test {
     backgroundImage.reset();
     ResetBoardState();
     ResetPorts();
+    ResetUiPorts();
   }
   // The start-up of the page: board, panels, settings, the shadow.
-  void StartUp() {
+  void StartPage() {
     fakePage.ownPictures = {{"shadow.bmp", {30, 30}}, {"area.bmp", {200, 200}}};
     for (int id : {IDM_SNAP, IDM_MARKER_DISTANCES, IDM_LINE_DISTANCES, IDM_ROUND_HALF_UP,
                    IDM_ROUND_DOWN, IDM_ROUND_UP}) {
       fakePage.menu[id] = true;
     }
-    PrepareBoard();
-    BoardPanelInit();
-    MarkerPanelInit();
-    AreaPanelInit();
-    FinishStartUp();
+    StartUp();
   }
   std::vector<std::string> CallsSince(std::size_t n) const {
     return std::vector<std::string>(fakePage.calls.begin() + static_cast<long>(n),
@@ -158,11 +155,11 @@ using WebPortsTest = WebTest;
 // Setting an edit box's text runs its command before SetText returns: selecting a
 // character fills the name box, and the name command then sees the selected character.
 TEST_F(WebPortsTest, SettingATextRunsItsCommandAtOnce) {
-  StartUp();
+  StartPage();
   BoardPanelCommand(IDC_BOARD_ADD_MARKER);
   OnLeftButtonDown(Point{5, 5});
   EXPECT_EQ(fakePage.texts[std::make_pair(1, IDC_MARKER_NAME)], "A");
-  ports.panels->SetText(Panel::Marker, IDC_MARKER_NAME, "\x90\xD4XYZ");
+  uiPorts.panels->SetText(Panel::Marker, IDC_MARKER_NAME, "\x90\xD4XYZ");
   EXPECT_STREQ(characters[0].GetName(), "\x90\xD4X");  // 3 bytes, set before returning
   EXPECT_EQ(fakePage.texts[std::make_pair(1, IDC_MARKER_NAME)], u8"赤XYZ");
   OnLeftButtonUp(Point{5, 5});
@@ -170,10 +167,10 @@ TEST_F(WebPortsTest, SettingATextRunsItsCommandAtOnce) {
 }
 
 TEST_F(WebPortsTest, TextsComeBackAsCodePage932CutAfterAWholeCharacter) {
-  StartUp();
+  StartPage();
   fakePage.texts[std::make_pair(0, IDC_BOARD_INPUT)] = u8"あいう";
   char buf[6];
-  EXPECT_EQ(ports.panels->GetText(Panel::Board, IDC_BOARD_INPUT, buf, 6), 4);
+  EXPECT_EQ(uiPorts.panels->GetText(Panel::Board, IDC_BOARD_INPUT, buf, 6), 4);
   EXPECT_STREQ(buf, "\x82\xA0\x82\xA2");
   // The core's own captions reach the page as the same characters.
   EXPECT_EQ(fakePage.combos[std::make_pair(0, IDC_BOARD_GRID)][2], u8"30×30(20×20)");
@@ -183,49 +180,45 @@ TEST_F(WebPortsTest, TextsComeBackAsCodePage932CutAfterAWholeCharacter) {
 
 // A pasted code with a double-byte name loads; the board writes back the same text.
 TEST_F(WebPortsTest, ACodeFromThePageLoadsAndIsWrittenBackUnchanged) {
-  StartUp();
+  StartPage();
   const std::string code = u8"赤A:91,121:r 緑:31,31:g; rb:-14,-14:3";
   fakePage.texts[std::make_pair(0, IDC_BOARD_INPUT)] = code;
-  RunPanelCommand(0, IDC_BOARD_LOAD);
+  RunPanelCommand(Panel::Board, IDC_BOARD_LOAD);
   WriteCoordinateCode();
   EXPECT_EQ(fakePage.texts[std::make_pair(0, IDC_BOARD_CODE)], code);
   EXPECT_EQ(fakePage.texts[std::make_pair(0, IDC_BOARD_INPUT)], "");
-  EXPECT_EQ(RunPanelCommand(0, IDC_BOARD_COPY), 0);
+  EXPECT_EQ(RunPanelCommand(Panel::Board, IDC_BOARD_COPY), ClipboardResult::Ok);
   EXPECT_EQ(fakePage.clipboard, std::vector<std::string>{code});
 }
 
 // The file chooser's pick is offered once; the program's own pictures come first; a
 // picture the page could not decode gives the failure message with the file's name.
 TEST_F(WebPortsTest, ChosenPictureIsOfferedOnceAndAFailureIsReported) {
-  StartUp();
+  StartPage();
   EXPECT_EQ(fakePage.pictureRequests, std::vector<std::string>{"shadow.bmp"});
   EXPECT_TRUE(fakePage.errors.empty());
 
   fakePage.pictureRequests.clear();
-  RunPanelCommand(0, IDC_BOARD_PICTURE);  // nothing chosen: nothing happens
+  RunPanelCommand(Panel::Board, IDC_BOARD_PICTURE);  // nothing chosen: nothing happens
   EXPECT_TRUE(fakePage.pictureRequests.empty());
 
   SetChosenFile(u8"C:\\fakepath\\地図.png", u8"地図.png");
   fakePage.chosenPictureWaits = true;
   fakePage.chosenSize = {800, 620};
-  RunPanelCommand(0, IDC_BOARD_PICTURE);
+  RunPanelCommand(Panel::Board, IDC_BOARD_PICTURE);
   EXPECT_EQ(fakePage.pictureRequests,
             (std::vector<std::string>{u8"C:\\fakepath\\地図.png", "<chosen>"}));
   ASSERT_NE(backgroundImage, nullptr);
   EXPECT_TRUE(fakePage.errors.empty());
 
   SetChosenFile(u8"C:\\fakepath\\壊れた.bmp", u8"壊れた.bmp");
-  RunPanelCommand(0, IDC_BOARD_PICTURE);
+  RunPanelCommand(Panel::Board, IDC_BOARD_PICTURE);
   EXPECT_EQ(fakePage.errors, std::vector<std::string>{u8"壊れた.bmpの読み込みに失敗しました"});
   EXPECT_EQ(backgroundImage, nullptr);
 }
 
 TEST_F(WebPortsTest, AMissingOwnPictureIsReportedByName) {
-  PrepareBoard();
-  BoardPanelInit();
-  MarkerPanelInit();
-  AreaPanelInit();
-  FinishStartUp();  // no pictures on the page
+  StartUp();  // no pictures on the page
   EXPECT_EQ(fakePage.errors, std::vector<std::string>{u8"shadow.bmpの読み込みに失敗しました"});
 }
 

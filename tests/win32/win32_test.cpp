@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "panels/ids.h"
 #include "board/ports.h"
+#include "panels/ids.h"
 #include "win32/gdi_canvas.h"
 #include "win32/messages.h"
 #include "win32/text.h"
@@ -398,7 +398,7 @@ bool Notified(int id) {
 
 void PanelPorts(HWND parent) {
   using dz::Panel;
-  dz::PanelControls& panels = *dz::ports.panels;
+  dz::PanelControls& panels = *dz::uiPorts.panels;
   HINSTANCE self = GetModuleHandleW(nullptr);
   handles.markerPanel = CreateDialogParamW(self, L"SIDEMARKERDLG", parent, RecordingProc, 0);
   handles.boardPanel = CreateDialogParamW(self, L"SIDEDLG", parent, RecordingProc, 0);
@@ -448,7 +448,7 @@ void PanelPorts(HWND parent) {
   CHECK(std::wstring(caption) == L"マーカー追加");
 
   // The clipboard gets the text both as code page 932 and as UTF-16.
-  CHECK(dz::ports.clipboard->PutText("侍:1,1:r") == dz::ClipboardResult::Ok);
+  CHECK(dz::uiPorts.clipboard->PutText("侍:1,1:r") == dz::ClipboardResult::Ok);
   if (OpenClipboard(parent)) {
     HANDLE wide = GetClipboardData(CF_UNICODETEXT);
     HANDLE ansi = GetClipboardData(CF_TEXT);
@@ -470,7 +470,7 @@ void PanelPorts(HWND parent) {
 void MenuPort() {
   handles.settingsMenu = LoadMenuW(GetModuleHandleW(nullptr), L"AREAMENU");
   CHECK(handles.settingsMenu != nullptr);
-  dz::MenuMarks& menu = *dz::ports.menu;
+  dz::MenuMarks& menu = *dz::uiPorts.menu;
   for (int id : {IDM_SNAP, IDM_MARKER_DISTANCES, IDM_LINE_DISTANCES, IDM_ROUND_HALF_UP,
                  IDM_ROUND_DOWN, IDM_ROUND_UP}) {
     CHECK(menu.IsChecked(id));  // the template has all six checked
@@ -642,9 +642,9 @@ void DirectoryPort() {
   wchar_t expected[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, expected);
   char workDir[261];
-  dz::ports.files->GetCurrentDir(workDir, sizeof workDir);
+  dz::uiPorts.files->GetCurrentDir(workDir, sizeof workDir);
   SetCurrentDirectoryW(start);
-  dz::ports.files->SetCurrentDir(workDir);
+  dz::uiPorts.files->SetCurrentDir(workDir);
   wchar_t now[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, now);
   CHECK(std::wstring(now) == expected);
