@@ -7,8 +7,10 @@
 #include <map>
 #include <memory>
 
+#include "app/frame.h"
 #include "board/board.h"
 #include "panels/ids.h"
+#include "panels/ui_ports.h"
 #include "render/distances.h"
 #include "render/measure_line.h"
 #include "render/piece_drawing.h"
@@ -83,22 +85,22 @@ void FillBoard() {
   dz::shadow.SetAlpha(150);
   dz::shadow.SetPosition(61, 1);
   dz::selectedCharacter = 0;
-  dz::NullCanvas warmUp;
-  dz::DrawPieces(warmUp);  // the sizes a painted frame leaves
+  dz::FitPiecesToGrid();
 }
 
 void BM_BoardFrame(benchmark::State& state) {
   FillBoard();
+  const dz::FrameOptions options = dz::ReadFrameOptions();  // from the fake menu and pointer
   dz::NullCanvas surface;
   for (auto _ : state) {
     dz::DrawPieces(surface);
-    dz::DrawMarkerDistances(surface);
-    dz::DrawMoveDistance(surface);
+    dz::DrawMarkerDistances(surface, options.measure.rounding);
+    dz::DrawMoveDistance(surface, options.measure.rounding);
     benchmark::ClobberMemory();
   }
   CountingCanvas count;
-  dz::DrawMarkerDistances(count);
-  dz::DrawMoveDistance(count);
+  dz::DrawMarkerDistances(count, options.measure.rounding);
+  dz::DrawMoveDistance(count, options.measure.rounding);
   state.counters["lines"] = count.lines;
   state.counters["labels"] = count.labels;
 }
@@ -106,15 +108,16 @@ BENCHMARK(BM_BoardFrame);
 
 void BM_MeasuringFrame(benchmark::State& state) {
   FillBoard();
+  const dz::FrameOptions options = dz::ReadFrameOptions();  // from the fake menu and pointer
   dz::NullCanvas surface;
   for (auto _ : state) {
     dz::DrawPieces(surface);
-    dz::DrawMeasureLine(surface);
-    dz::DrawMoveDistance(surface);
+    dz::DrawMeasureLine(surface, options.measure);
+    dz::DrawMoveDistance(surface, options.measure.rounding);
     benchmark::ClobberMemory();
   }
   CountingCanvas count;
-  dz::DrawMeasureLine(count);
+  dz::DrawMeasureLine(count, options.measure);
   state.counters["lines"] = count.lines;
   state.counters["labels"] = count.labels;
 }
@@ -122,9 +125,10 @@ BENCHMARK(BM_MeasuringFrame);
 
 void BM_MeasureLineOnly(benchmark::State& state) {
   FillBoard();
+  const dz::FrameOptions options = dz::ReadFrameOptions();  // from the fake menu and pointer
   dz::NullCanvas surface;
   for (auto _ : state) {
-    dz::DrawMeasureLine(surface);
+    dz::DrawMeasureLine(surface, options.measure);
     benchmark::ClobberMemory();
   }
 }

@@ -181,8 +181,9 @@ int main(int argc, char** argv) {
       }
     }));
     overlay.ms.push_back(PerFrame(frames, [](int) {
-      dz::DrawMarkerDistances(*dz::backBuffer);
-      dz::DrawMoveDistance(*dz::backBuffer);
+      const dz::Rounding rounding = dz::ReadFrameOptions().measure.rounding;
+      dz::DrawMarkerDistances(*dz::backBuffer, rounding);
+      dz::DrawMoveDistance(*dz::backBuffer, rounding);
     }));
     fullPaint.ms.push_back(PerFrame(frames, paint));
     toWindow.ms.push_back(PerFrame(frames, [&](int) {
