@@ -424,6 +424,10 @@ test('pixels at known points: grid, disc outline, ring, area blend', async () =>
   const a = 100 / 255;
   const blend = [255, 96, 96].map((c) => Math.round(c * a + 255 * (1 - a)));
   await assertPixel(page, 110, 115, blend, 'area blend', 3);
+  // An area far wider than the board (6000 pixels) is blended where it meets the board.
+  await h.loadCode(page, 'rb:-2900,-2900:100');
+  await assertPixel(page, 590, 590, blend, 'a huge area', 3);
+  await h.loadCode(page, 'A:301,301:r rb:46,46:2');
   await assertPixel(page, 301, 316, RED, 'the disc edge in its own colour', 90);
   await h.click(page, 316, 316);
   await assertPixel(page, 301, 316, [0, 0, 0], 'selection ring at the left edge', 90);
