@@ -13,6 +13,8 @@ const read = (f) => fs.readFileSync(path.join(h.root, f), 'utf8');
 const ids = Object.fromEntries(Array.from(read('src/panels/ids.h')
     .matchAll(/^#define (ID[CM]_\w+) (\d+)$/gm), (m) => [m[1], Number(m[2])]));
 
+const CONTROL = /^CONTROL "([^"]*)", (\w+), "(\w+)", ([^,]+), (\d+), (\d+), (\d+), (\d+)$/;
+
 // Each dialog's controls and each menu of the resource script, as the page should show them.
 function resources() {
   const dialogs = {};
@@ -23,7 +25,7 @@ function resources() {
     let m;
     if ((m = /^(\w+) DIALOGEX/.exec(line))) {
       controls = dialogs[m[1]] = [];
-    } else if ((m = /^CONTROL "([^"]*)", (\w+), "(\w+)", ([^,]+), (\d+), (\d+), (\d+), (\d+)$/.exec(line))) {
+    } else if ((m = CONTROL.exec(line))) {
       const kind = {ComboBox: 'SELECT', Edit: 'INPUT', Static: 'SPAN'}[m[3]] ||
           (m[4].includes('BS_PUSHLIKE') ? 'pushlike' : 'BUTTON');
       const rect = [m[5], m[6], m[7], kind === 'SELECT' ? 12 : m[8]].join(',');
