@@ -26,11 +26,11 @@ function fullBoard() {
 async function timeFrames(page) {
   return page.evaluate((n) => {
     const board = document.getElementById('board').getContext('2d');
-    window.dozero.paint();
+    window.dozero.ports.paint();
     board.getImageData(0, 0, 1, 1);
     const t0 = performance.now();
     for (let i = 0; i < n; ++i) {
-      window.dozero.paint();
+      window.dozero.ports.paint();
       board.getImageData(300, 300, 1, 1);
     }
     return (performance.now() - t0) / n;
@@ -59,7 +59,7 @@ async function timeFrames(page) {
     const site = h.site;
     let raw = 0;
     let gz = 0;
-    for (const f of ['index.html', 'style.css', 'app.js', 'dozero.js', 'wasm.js', 'pictures.js']) {
+    for (const f of h.pageFiles()) {
       const bytes = fs.readFileSync(path.join(site, f));
       raw += bytes.length;
       gz += zlib.gzipSync(bytes, {level: 9}).length;

@@ -1,5 +1,6 @@
 // The page's side of the browser edition: every call that leaves the WebAssembly module.
-// Texts cross as UTF-8; the page's script implements each call (see web/app.js).
+// Texts cross as UTF-8; the page's scripts implement each call (web/canvas.js the canvas
+// and pictures, web/ports.js the rest).
 #pragma once
 
 #include <cstdint>

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "web/cp932.h"
 #include "web/page.h"
+#include "web/text.h"
 
 namespace dz::web {
 

@@ -4,17 +4,16 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "app/frame.h"
 #include "app/main_window.h"
 #include "app/pointer.h"
 #include "app/settings.h"
-#include "base/bmp.h"
 #include "board/board.h"
 #include "panels/panels.h"
 #include "version.h"
+#include "web/pointer_events.h"
 #include "web/web_canvas.h"
 #include "web/web_ports.h"
 
@@ -45,26 +44,25 @@ EMSCRIPTEN_KEEPALIVE void dz_paint() {
   if (window) dz::PaintFrame(*window);
 }
 
-enum PointerEvent { kLeftDown = 0, kMove = 1, kLeftUp = 2, kRightDown = 3, kRightUp = 4 };
-
-// buttons: 1 left, 2 right, as the core counts them.
+// `buttons`: the HeldButton bits, as the core counts them.
 EMSCRIPTEN_KEEPALIVE void dz_pointer(int event, int buttons, int x, int y) {
   dz::web::SetPointerPosition(x, y);
   const dz::Point at = AsWindowsSees(x, y);
   switch (event) {
-    case kLeftDown:
+    case dz::web::kLeftDown:
       dz::OnLeftButtonDown(at);
       break;
-    case kMove:
-      dz::OnMouseMove(dz::HeldButtons{(buttons & 1) != 0, (buttons & 2) != 0}, at);
+    case dz::web::kMove:
+      dz::OnMouseMove(
+          dz::HeldButtons{(buttons & dz::web::kLeft) != 0, (buttons & dz::web::kRight) != 0}, at);
       break;
-    case kLeftUp:
+    case dz::web::kLeftUp:
       dz::OnLeftButtonUp(at);
       break;
-    case kRightDown:
+    case dz::web::kRightDown:
       dz::OnRightButtonDown();
       break;
-    case kRightUp:
+    case dz::web::kRightUp:
       dz::OnRightButtonUp();
       break;
     default:
@@ -86,37 +84,13 @@ EMSCRIPTEN_KEEPALIVE void dz_choose_file(const char* path, const char* name) {
   dz::web::SetChosenFile(path, name);
 }
 
-// The window title, from the project's one version.
-// A .bmp file read by the program's own reader, as on Windows, so that a file it refuses
-// fails to load instead of showing as garbage. Returns width × height RGBA pixels (opaque:
-// the reader has put any alpha over white) for the page to free, and their size in wh[0]
-// and wh[1]; null when the file is refused.
+// A .bmp file the page holds (its own pictures, a chosen file), decoded as the Windows
+// front-end decodes its pictures (see web_ports.h).
 EMSCRIPTEN_KEEPALIVE std::uint8_t* dz_decode_bmp(const std::uint8_t* data, int size, int* wh) {
-  // A background shows at most 800 × 620 pixels: 16 M pixels is plenty, and stays within
-  // what a page's memory allows.
-  constexpr std::int64_t kMaxPixels = std::int64_t{1} << 24;
-  wh[0] = 0;
-  wh[1] = 0;
-  dz::BmpPicture picture;
-  if (size <= 0 || dz::ReadBmpFile(data, static_cast<std::size_t>(size), &picture, kMaxPixels) !=
-                       dz::BmpStatus::Ok) {
-    return nullptr;
-  }
-  const std::size_t count = picture.pixels.size();
-  auto* rgba = static_cast<std::uint8_t*>(std::malloc(count * 4));
-  if (rgba == nullptr) return nullptr;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t p = picture.pixels[i];
-    rgba[4 * i] = static_cast<std::uint8_t>(p >> 16);
-    rgba[4 * i + 1] = static_cast<std::uint8_t>(p >> 8);
-    rgba[4 * i + 2] = static_cast<std::uint8_t>(p);
-    rgba[4 * i + 3] = 255;
-  }
-  wh[0] = picture.width;
-  wh[1] = picture.height;
-  return rgba;
+  return dz::web::DecodeBmpPicture(data, size, wh);
 }
 
+// The window title, from the project's one version.
 EMSCRIPTEN_KEEPALIVE const char* dz_title() {
   static char title[32];
   std::snprintf(title, sizeof title, "dozero ver 0.%d", DOZERO_VERSION_MINOR);

@@ -1,12 +1,14 @@
 #include "web/web_ports.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "base/bmp.h"
 #include "panels/panels.h"
-#include "web/cp932.h"
 #include "web/page.h"
+#include "web/text.h"
 #include "web/web_canvas.h"
 
 namespace dz::web {
@@ -173,6 +175,32 @@ void SetChosenFile(const char* path, const char* name) {
 
 void SetPointerPosition(std::int32_t x, std::int32_t y) {
   pointer = Point{x, y};
+}
+
+std::uint8_t* DecodeBmpPicture(const std::uint8_t* data, int size, int* wh) {
+  // A background shows at most 800 × 620 pixels: 16 M pixels is plenty, and stays within
+  // what a page's memory allows.
+  constexpr std::int64_t kMaxPixels = std::int64_t{1} << 24;
+  wh[0] = 0;
+  wh[1] = 0;
+  BmpPicture picture;
+  if (size <= 0 ||
+      ReadBmpFile(data, static_cast<std::size_t>(size), &picture, kMaxPixels) != BmpStatus::Ok) {
+    return nullptr;
+  }
+  const std::size_t count = picture.pixels.size();
+  auto* rgba = static_cast<std::uint8_t*>(std::malloc(count * 4));
+  if (rgba == nullptr) return nullptr;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t p = picture.pixels[i];
+    rgba[4 * i] = static_cast<std::uint8_t>(p >> 16);
+    rgba[4 * i + 1] = static_cast<std::uint8_t>(p >> 8);
+    rgba[4 * i + 2] = static_cast<std::uint8_t>(p);
+    rgba[4 * i + 3] = 255;
+  }
+  wh[0] = picture.width;
+  wh[1] = picture.height;
+  return rgba;
 }
 
 }  // namespace dz::web

@@ -18,4 +18,11 @@ void SetChosenFile(const char* path, const char* name);
 // The pointer position the cursor port reports: the last one the board saw.
 void SetPointerPosition(std::int32_t x, std::int32_t y);
 
+// A .bmp file read by the program's own reader, as the Windows front-end reads its
+// pictures, so that a file it refuses fails to load instead of showing as garbage. Returns
+// width × height RGBA pixels (opaque: the reader has put any alpha over white), allocated
+// with malloc for the page to free, and their size in wh[0] and wh[1]; null when the file
+// is refused.
+std::uint8_t* DecodeBmpPicture(const std::uint8_t* data, int size, int* wh);
+
 }  // namespace dz::web

@@ -11,15 +11,15 @@ const h = require('./harness');
 const images = require('./images');
 
 const {BOARD, MARKER, AREA, ctl} = h;
-const ADD = ctl(BOARD, 1011);
-const ADD_AREA = ctl(BOARD, 1012);
-const CLEAR = ctl(BOARD, 1013);
-const COPY = ctl(BOARD, 1006);
-const GRID = ctl(BOARD, 1008);
-const NAME = ctl(MARKER, 1004);
-const MELEE = ctl(MARKER, 1009);
-const COLOUR = ctl(MARKER, 1008);
-const RADIUS = ctl(AREA, 1008);
+const ADD = ctl('IDC_BOARD_ADD_MARKER');
+const ADD_AREA = ctl('IDC_BOARD_ADD_AREA');
+const CLEAR = ctl('IDC_BOARD_CLEAR');
+const COPY = ctl('IDC_BOARD_COPY');
+const GRID = ctl('IDC_BOARD_GRID');
+const NAME = ctl('IDC_MARKER_NAME');
+const MELEE = ctl('IDC_MARKER_MELEE');
+const COLOUR = ctl('IDC_MARKER_COLOR');
+const RADIUS = ctl('IDC_AREA_RADIUS');
 const GRID_COLOUR = [100, 100, 255];
 const WHITE = [255, 255, 255];
 const RED = [255, 1, 1];  // the colour table's red
@@ -135,14 +135,14 @@ test('the melee rule and the three panels', async () => {
   await page.select(RADIUS, '4m');
   await h.settle(page);
   assert.equal(await h.code(page), 'A:391,391:r rb:-74,-74:4', 'the radius grows round the centre');
-  await h.clickControl(page, ctl(AREA, 1006));
+  await h.clickControl(page, ctl('IDC_AREA_DELETE'));
   assert.deepEqual([await h.visible(page, MARKER), await h.visible(page, AREA)], [false, false]);
   assert.equal(await h.code(page), 'A:391,391:r');
   await h.click(page, 405, 405);
   await page.select(COLOUR, '青');
   await h.settle(page);
   assert.equal(await h.code(page), 'A:391,391:b');
-  await h.clickControl(page, ctl(MARKER, 1006));
+  await h.clickControl(page, ctl('IDC_MARKER_DELETE'));
   assert.equal(await h.visible(page, MARKER), false);
   assert.equal(await h.code(page), '');
   await done(page);
@@ -233,7 +233,7 @@ test('a drag released outside the board ends there', async () => {
 test('copy, load, and a link opened in a fresh page', async () => {
   const page = await fresh();
   await h.loadCode(page, '赤A:91,121:r 緑:31,31:g; rb:-14,-14:3');
-  assert.equal(await h.value(page, ctl(BOARD, 1010)), '', 'the input field is emptied');
+  assert.equal(await h.value(page, ctl('IDC_BOARD_INPUT')), '', 'the input field is emptied');
   const code = await rewrite(page, 100, 130);
   assert.equal(code, '赤A:91,121:r 緑:31,31:g; rb:-14,-14:3');
   await h.clickControl(page, COPY);
@@ -248,7 +248,7 @@ test('copy, load, and a link opened in a fresh page', async () => {
   assert.equal(await rewrite(other, 100, 130), code, 'the same board from the link');
   // A changed fragment loads its board too.
   await other.evaluate(() => { location.hash = '#c=' + encodeURIComponent('Q:301,301:y'); });
-  await other.waitForFunction(() => window.dozero.paints() > 0);
+  await other.waitForFunction(() => window.dozeroTest.painted());
   await h.settle(other);
   assert.equal(await rewrite(other, 310, 310), 'Q:301,301:y');
   await done(other);
@@ -272,7 +272,7 @@ test('a refused clipboard: the code is left selected, the link put in the addres
     const e = document.activeElement;
     return [e.dataset.id, e.value.slice(e.selectionStart, e.selectionEnd)];
   });
-  assert.deepEqual(selected, ['1007', 'A:1,1:r']);
+  assert.deepEqual(selected, [String(h.ids.IDC_BOARD_CODE), 'A:1,1:r']);
   await h.clickControl(page, '#link');
   await page.waitForFunction(() => location.hash !== '');
   assert.equal(page.url(), server.url + '#c=' + encodeURIComponent('A:1,1:r'));
@@ -307,7 +307,8 @@ test('Japanese names: typed, cut after a whole character, never markup', async (
   await h.clickControl(page, ADD);
   await page.focus(NAME);
   await h.drag(page, [15, 15], [100, 100]);
-  assert.equal(await page.evaluate(() => document.activeElement.dataset.id), '1004');
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.id),
+      String(h.ids.IDC_MARKER_NAME));
   await page.keyboard.press('End');
   await page.keyboard.type('WWWWWW');
   const second = await h.value(page, NAME);
@@ -344,7 +345,7 @@ test('hostile codes: the page keeps running with at most 26 discs and 5 areas', 
     assert.ok(chars <= 26 && areas <= 5, `code ${n + 1}: ${chars} characters, ${areas} areas`);
   }
   await h.settle(page);
-  assert.equal(await page.evaluate(() => window.dozero.paints() > 0), true);
+  assert.equal(await page.evaluate(() => window.dozeroTest.painted()), true);
   assert.deepEqual(page.errors, []);
   await done(page);
 });
@@ -383,19 +384,19 @@ test('background pictures: BMP, PNG, and a broken file reported by name', async 
   files['top-down.bmp'] = topDown;
   for (const [name, bytes] of Object.entries(files)) fs.writeFileSync(path.join(scratch, name), bytes);
   const choose = async (name) => {
-    const [chooser] = await Promise.all([page.waitForFileChooser(), page.click(ctl(BOARD, 1015))]);
+    const [chooser] = await Promise.all([page.waitForFileChooser(), page.click(ctl('IDC_BOARD_PICTURE'))]);
     await chooser.accept([path.join(scratch, name)]);
   };
   await choose('green.bmp');
-  await page.waitForFunction(() => window.dozero.pixel(305, 5)[1] === 160);
+  await page.waitForFunction(() => window.dozeroTest.pixel(305, 5)[1] === 160);
   await assertPixel(page, 305, 5, [40, 160, 60], 'BMP under the grid', 0);
   await assertPixel(page, 30, 4, GRID_COLOUR, 'the grid over the picture', 0);
   await choose('青い地図.png');
-  await page.waitForFunction(() => window.dozero.pixel(100, 5)[2] === 200);
+  await page.waitForFunction(() => window.dozeroTest.pixel(100, 5)[2] === 200);
   await assertPixel(page, 100, 5, [30, 60, 200], 'PNG under the grid', 0);
   await assertPixel(page, 400, 300, WHITE, 'white beyond a small picture', 0);
   await choose('top-down.bmp');
-  await page.waitForFunction(() => window.dozero.pixel(305, 5)[0] === 200);
+  await page.waitForFunction(() => window.dozeroTest.pixel(305, 5)[0] === 200);
   await assertPixel(page, 305, 5, [200, 0, 0], 'the top rows of a top-down BMP at the top', 0);
   await assertPixel(page, 305, 305, [40, 160, 60], 'and the rest under them', 0);
   for (const broken of ['index.bmp', 'half.bmp', '壊れた.bmp']) {
@@ -423,6 +424,10 @@ test('pixels at known points: grid, disc outline, ring, area blend', async () =>
   const a = 100 / 255;
   const blend = [255, 96, 96].map((c) => Math.round(c * a + 255 * (1 - a)));
   await assertPixel(page, 110, 115, blend, 'area blend', 3);
+  // An area far wider than the board (6000 pixels) is blended where it meets the board.
+  await h.loadCode(page, 'rb:-2900,-2900:100');
+  await assertPixel(page, 590, 590, blend, 'a huge area', 3);
+  await h.loadCode(page, 'A:301,301:r rb:46,46:2');
   await assertPixel(page, 301, 316, RED, 'the disc edge in its own colour', 90);
   await h.click(page, 316, 316);
   await assertPixel(page, 301, 316, [0, 0, 0], 'selection ring at the left edge', 90);

@@ -6,17 +6,17 @@ const h = require('./harness');
 
 // The same gestures the cross check performs on the Windows program.
 async function make(page) {
-  await h.clickControl(page, h.ctl(h.BOARD, 1011));
+  await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
   await h.drag(page, [15, 15], [100, 100]);
-  const name = h.ctl(h.MARKER, 1004);
+  const name = h.ctl('IDC_MARKER_NAME');
   await page.focus(name);
   await page.$eval(name, (e) => e.select());
   await page.keyboard.press('Backspace');
   await page.type(name, '赤A');  // the box, as narrow as on Windows, takes only 赤
   await h.settle(page);
-  await h.clickControl(page, h.ctl(h.BOARD, 1011));
+  await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
   await h.drag(page, [15, 15], [400, 130]);
-  await h.clickControl(page, h.ctl(h.BOARD, 1012));
+  await h.clickControl(page, h.ctl('IDC_BOARD_ADD_AREA'));
   await h.drag(page, [5, 5], [250, 250]);
 }
 

@@ -6,6 +6,7 @@ const {spawn} = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const vm = require('node:vm');
 const puppeteer = require('puppeteer-core');
 
 const root = path.resolve(__dirname, '../..');
@@ -38,6 +39,42 @@ function serve(dir = site) {
   });
 }
 
+// The tables the page was built with (ids.js, generated from src/panels/ids.h and the
+// resource script): dozero.ids, dozero.panelOf.
+function pageTables() {
+  const file = path.join(site, 'ids.js');
+  if (!fs.existsSync(file)) throw new Error(`${file} is missing; build the site (scripts/build-web)`);
+  const context = {};
+  context.window = context;
+  vm.runInNewContext(fs.readFileSync(file, 'utf8'), context);
+  return context.dozero;
+}
+const {ids, panelOf} = pageTables();
+
+// The site's own files as the page names them: itself, its scripts and its style sheets.
+function pageFiles() {
+  const html = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+  const named = html.matchAll(/<(?:script src|link rel="stylesheet" href)="([^"]+)"/g);
+  return ['index.html'].concat(Array.from(named, (m) => m[1]));
+}
+
+// What the tests read of a page, put into every page before its own scripts.
+function testHooks() {
+  window.dozeroTest = {
+    // The board's pixel at board position (x, y): [r, g, b].
+    pixel(x, y) {
+      const s = Math.max(1, window.devicePixelRatio || 1);
+      const board = document.getElementById('board').getContext('2d');
+      const d = board.getImageData(Math.floor(x * s), Math.floor(y * s), 1, 1).data;
+      return [d[0], d[1], d[2]];
+    },
+    // True once the core has drawn the board.
+    painted() {
+      return document.documentElement.dataset.firstPaint !== undefined;
+    },
+  };
+}
+
 async function launch() {
   const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'dozero-chromium-'));
   const browser = await puppeteer.launch({
@@ -48,6 +85,12 @@ async function launch() {
       '--disable-component-update', '--disable-sync', '--no-first-run',
       '--disable-default-apps', '--force-device-scale-factor=1', '--lang=ja'],
   });
+  const newPage = browser.newPage.bind(browser);
+  browser.newPage = async () => {
+    const page = await newPage();
+    await page.evaluateOnNewDocument(testHooks);
+    return page;
+  };
   const close = browser.close.bind(browser);
   browser.close = async () => {
     await close();
@@ -64,7 +107,7 @@ async function openPage(browser, url) {
   page.on('pageerror', (e) => page.errors.push(String(e)));
   await page.goto(url);
   await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
-      window.dozero.paints() > 0);
+      window.dozeroTest.painted());
   return page;
 }
 
@@ -115,8 +158,10 @@ const BOARD = '#panel-board';
 const MARKER = '#panel-marker';
 const AREA = '#panel-area';
 
-function ctl(panel, id) {
-  return `${panel} [data-id="${id}"]`;
+// The selector of a panel control by its identifier's name (IDC_BOARD_CODE).
+function ctl(name) {
+  if (!(name in panelOf)) throw new Error(`no panel control ${name}`);
+  return `.panel[data-panel="${panelOf[name]}"] [data-id="${ids[name]}"]`;
 }
 
 async function value(page, selector) {
@@ -124,7 +169,7 @@ async function value(page, selector) {
 }
 
 async function code(page) {
-  return value(page, ctl(BOARD, 1007));
+  return value(page, ctl('IDC_BOARD_CODE'));
 }
 
 async function clickControl(page, selector) {
@@ -134,8 +179,8 @@ async function clickControl(page, selector) {
 
 // Types a code into the input field and presses the load button.
 async function loadCode(page, text) {
-  await page.$eval(ctl(BOARD, 1010), (e, t) => { e.value = t; }, text);
-  await clickControl(page, ctl(BOARD, 1009));
+  await page.$eval(ctl('IDC_BOARD_INPUT'), (e, t) => { e.value = t; }, text);
+  await clickControl(page, ctl('IDC_BOARD_LOAD'));
 }
 
 async function visible(page, selector) {
@@ -165,10 +210,11 @@ async function menuMarks(page) {
 }
 
 async function pixel(page, x, y) {
-  return page.evaluate((px, py) => window.dozero.pixel(px, py), x, y);
+  return page.evaluate((px, py) => window.dozeroTest.pixel(px, py), x, y);
 }
 
 module.exports = {
-  root, site, serve, launch, openPage, settle, press, release, drag, click, mouseAt, BOARD,
-  MARKER, AREA, ctl, value, code, clickControl, loadCode, visible, menu, menuMarks, pixel,
+  root, site, ids, pageFiles, serve, launch, openPage, settle, press, release, drag, click,
+  mouseAt, BOARD, MARKER, AREA, ctl, value, code, clickControl, loadCode, visible, menu,
+  menuMarks, pixel,
 };

@@ -21,7 +21,7 @@ test.after(async () => {
 
 test('touch: a finger drags, and measures after the toggle', async () => {
   const page = await h.openPage(browser, server.url);
-  await h.clickControl(page, h.ctl(h.BOARD, 1011));
+  await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
   const b = await page.$eval('#board', (c) => c.getBoundingClientRect().toJSON());
   const at = (x, y) => [b.x + x + 0.5, b.y + y + 0.5];
   const swipe = async (from, to) => {
@@ -56,10 +56,10 @@ test('twice the pixel density: a sharper backing store, the same board', async (
   await page.setViewport({width: 1000, height: 720, deviceScaleFactor: 2});
   await page.goto(server.url);
   await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
-      window.dozero.paints() > 0);
+      window.dozeroTest.painted());
   const size = await page.$eval('#board', (c) => [c.width, c.height, c.clientWidth, c.clientHeight]);
   assert.deepEqual(size, [1202, 1200, 601, 600]);
-  await h.clickControl(page, h.ctl(h.BOARD, 1011));
+  await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
   await h.drag(page, [15, 15], [100, 100]);
   assert.equal(await h.code(page), 'A:91,91:r');
   assert.deepEqual(await h.pixel(page, 96, 106), [255, 1, 1]);
@@ -72,10 +72,10 @@ test('a narrow screen: the window is scaled to fit and the board follows the poi
   await page.setViewport({width: 600, height: 900, deviceScaleFactor: 1, hasTouch: true});
   await page.goto(server.url);
   await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
-      window.dozero.paints() > 0);
+      window.dozeroTest.painted());
   const width = await page.$eval('#window', (e) => e.getBoundingClientRect().width);
   assert.ok(width <= 600, `the window is ${width} pixels wide`);
-  await h.clickControl(page, h.ctl(h.BOARD, 1011));
+  await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
   const b = await page.$eval('#board', (c) => c.getBoundingClientRect().toJSON());
   const f = b.width / 601;
   await page.mouse.move(b.x + 15 * f, b.y + 15 * f);

@@ -21,7 +21,7 @@ test.after(async () => {
   if (server) server.stop();
 });
 
-const OWN_FILES = ['index.html', 'style.css', 'app.js', 'dozero.js', 'wasm.js', 'pictures.js'];
+const OWN_FILES = h.pageFiles();
 
 async function checkPage(url, base) {
   const page = await browser.newPage();
@@ -33,15 +33,15 @@ async function checkPage(url, base) {
   page.on('pageerror', (e) => page.errors.push(String(e)));
   await page.goto(url);
   await page.waitForFunction(() => document.documentElement.dataset.ready === 'true' &&
-      window.dozero.paints() > 0);
+      window.dozeroTest.painted());
   const loaded = requests.splice(0);
   for (const r of loaded) {
     const own = OWN_FILES.some((f) => r === base + f) || r === url;
     assert.ok(own, `request beyond the page's own files: ${r}`);
   }
   // Using the page asks for nothing more.
-  await h.clickControl(page, h.ctl(h.BOARD, 1011));
-  await h.clickControl(page, h.ctl(h.BOARD, 1012));
+  await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
+  await h.clickControl(page, h.ctl('IDC_BOARD_ADD_AREA'));
   await h.drag(page, [15, 15], [200, 200]);
   await h.clickControl(page, '#link');
   assert.deepEqual(requests, []);

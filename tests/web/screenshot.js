@@ -8,11 +8,11 @@ const h = require('./harness');
   const browser = await h.launch();
   try {
     const page = await h.openPage(browser, url);
-    await h.clickControl(page, h.ctl(h.BOARD, 1012));
+    await h.clickControl(page, h.ctl('IDC_BOARD_ADD_AREA'));
     await h.drag(page, [10, 10], [225, 225]);
-    await h.clickControl(page, h.ctl(h.BOARD, 1011));
+    await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
     await h.drag(page, [15, 15], [285, 195]);
-    await h.clickControl(page, h.ctl(h.BOARD, 1011));
+    await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
     await h.drag(page, [15, 15], [105, 405]);
     await h.press(page, 105, 405);
     await page.mouse.up();

@@ -1,5 +1,5 @@
 // The page's text boundary: code page 932 ⇄ UTF-8 as the Windows converter does it.
-#include "web/cp932.h"
+#include "web/text.h"
 
 #include <gtest/gtest.h>
 

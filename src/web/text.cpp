@@ -1,4 +1,4 @@
-#include "web/cp932.h"
+#include "web/text.h"
 
 #include <algorithm>
 #include <cstdint>
