@@ -4,7 +4,10 @@
 // for a repaint; the frame itself is composed later, at the next paint.
 #include "app/pointer.h"
 
+#include <algorithm>
+
 #include "app/settings.h"
+#include "base/geometry.h"
 #include "base/int32.h"
 #include "board/board.h"
 #include "board/ports.h"
@@ -13,6 +16,16 @@
 
 namespace dz {
 namespace {
+
+// Where a drag takes the pointer: onto the board, its nearest point for a pointer beyond an
+// edge (over a panel, below the board, or a captured pointer outside the window). A piece
+// dragged off the board therefore stays on it, where it can be seen and grabbed again:
+// its centre, or with snapping its whole cell, lies on the board. Codes may still hold
+// pieces anywhere; only a drag is kept on the board.
+Point OnBoard(Point at) {
+  return Point{std::clamp(at.x, std::int32_t{0}, kBoardSize - 1),
+               std::clamp(at.y, std::int32_t{0}, kBoardSize - 1)};
+}
 
 // The top-left that puts the piece's centre under (x, y).
 Point CentreUnder(const Marker& piece, std::int32_t x, std::int32_t y) {
@@ -78,7 +91,8 @@ void OnLeftButtonDown(Point at) {
   if (Area* area = SelectedAreaPiece()) areaPressPos = area->GetPosition();
 }
 
-void OnMouseMove(HeldButtons buttons, Point at) {
+void OnMouseMove(HeldButtons buttons, Point pointer) {
+  const Point at = OnBoard(pointer);
   const std::int32_t x = at.x;
   const std::int32_t y = at.y;
   const bool left = buttons.left;
@@ -106,7 +120,8 @@ void OnMouseMove(HeldButtons buttons, Point at) {
   }
 }
 
-void OnLeftButtonUp(Point at) {
+void OnLeftButtonUp(Point pointer) {
+  const Point at = OnBoard(pointer);
   const std::int32_t x = at.x;
   const std::int32_t y = at.y;
 

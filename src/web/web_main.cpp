@@ -21,14 +21,6 @@ namespace {
 
 std::unique_ptr<dz::web::WebCanvas> window;
 
-// Windows hands a position over in 16 unsigned bits each way: a captured pointer left of
-// or above the board arrives wrapped. The page's positions go the same way, so that the
-// same gesture gives the same board.
-dz::Point AsWindowsSees(std::int32_t x, std::int32_t y) {
-  return dz::Point{static_cast<std::int32_t>(static_cast<std::uint32_t>(x) & 0xFFFFu),
-                   static_cast<std::int32_t>(static_cast<std::uint32_t>(y) & 0xFFFFu)};
-}
-
 }  // namespace
 
 extern "C" {
@@ -47,7 +39,9 @@ EMSCRIPTEN_KEEPALIVE void dz_paint() {
 // `buttons`: the HeldButton bits, as the core counts them.
 EMSCRIPTEN_KEEPALIVE void dz_pointer(int event, int buttons, int x, int y) {
   dz::web::SetPointerPosition(x, y);
-  const dz::Point at = AsWindowsSees(x, y);
+  // The page captures the pointer while a button is held, so a drag may report positions
+  // beyond any edge of the board, negative ones too: the core keeps a drag on the board.
+  const dz::Point at{x, y};
   switch (event) {
     case dz::web::kLeftDown:
       dz::OnLeftButtonDown(at);

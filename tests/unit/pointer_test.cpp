@@ -1,5 +1,6 @@
 #include "app/pointer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -199,15 +200,31 @@ TEST_F(PointerTest, ASizedSlotWithoutColourIsNotDrawnButStillTakesAPress) {
   EXPECT_TRUE(Visible(Panel::Marker));
 }
 
-TEST_F(PointerTest, PointerCoordinatesAreUnsignedSixteenBitValues) {
-  // A code may put a piece far beyond the board; the window reports up to 65535.
-  char code[kCodeSize] = "A:65500,65500:r";
-  ReadCoordinateCode(code);
-  OnLeftButtonDown(At(65510, 65510));
-  EXPECT_EQ(selectedCharacter, 0);
-  Snap(false);
-  OnMouseMove(kLeftButton, At(65535, 65535));
-  EXPECT_EQ(characters[0].GetPosition(), (Point{65520, 65520}));
+// A drag never leaves a piece off the board, whichever edge the pointer crosses and however
+// far: its centre (or with snapping its cell) stays on the board, where a press finds it.
+TEST_F(PointerTest, APieceDraggedOffTheBoardStaysOnItWhereItCanBeGrabbed) {
+  struct Case {
+    Point release;
+    bool snap;
+    Point topLeft;
+  };
+  for (const Case& c : {Case{{661, 91}, true, {571, 91}}, Case{{301, 661}, true, {301, 571}},
+                        Case{{-20, 91}, true, {1, 91}}, Case{{91, -20}, true, {91, 1}},
+                        Case{{65521, 65521}, true, {571, 571}}, Case{{700, 700}, false, {584, 584}},
+                        Case{{-30, -30}, false, {-15, -15}}}) {
+    SCOPED_TRACE(::testing::Message() << c.release.x << "," << c.release.y << " snap " << c.snap);
+    ResetBoardState();
+    Character& a = AddMarkerAt(91, 91);
+    Snap(c.snap);
+    OnLeftButtonDown(At(100, 100));
+    OnMouseMove(kLeftButton, c.release);
+    OnLeftButtonUp(c.release);
+    EXPECT_EQ(a.GetPosition(), c.topLeft);
+    const Point centre = a.GetCenter();
+    OnLeftButtonDown(At(std::clamp(centre.x, 0, 599), std::clamp(centre.y, 0, 599)));
+    EXPECT_EQ(selectedCharacter, 0);
+    OnLeftButtonUp(centre);
+  }
 }
 
 TEST_F(PointerTest, TheMeleeRuleOnReleaseLooksAtTheCentreAndTheAreasSquareBoxes) {

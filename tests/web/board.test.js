@@ -209,7 +209,7 @@ test('the measuring line, its perpendiculars and the rounding menu', async () =>
   await done(page);
 });
 
-test('a drag released outside the board ends there', async () => {
+test('a drag released outside the board leaves the disc on its edge', async () => {
   const page = await fresh();
   await h.clickControl(page, ADD);
   await h.press(page, 15, 15);
@@ -217,8 +217,13 @@ test('a drag released outside the board ends there', async () => {
   await h.mouseAt(page, 300, 650);   // below the board, still captured
   await page.mouse.up();
   await h.settle(page);
+  assert.equal(await h.code(page), 'A:301,571:r');
+  await h.press(page, 315, 585);
+  await h.mouseAt(page, -40, 300);   // left of the board: never a wrapped position
+  await page.mouse.up();
+  await h.settle(page);
   const after = await h.code(page);
-  assert.equal(after, 'A:301,631:r');
+  assert.equal(after, 'A:1,301:r');
   await h.mouseAt(page, 100, 100);   // no button held: nothing moves
   await h.settle(page);
   assert.equal(await h.code(page), after);
