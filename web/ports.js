@@ -6,6 +6,7 @@
 (function (dozero) {
   const ids = dozero.ids;
   const BOARD = 0;  // the panel numbers are the core's Panel: Board, Marker, Area
+  const MARKER = 1;
   const DLU_X = 1.5;  // the panels' dialog units in pixels (133 x 185 units = 200 x 278)
   const DLU_Y = 1.5;
 
@@ -19,6 +20,11 @@
 
   function command(panel, id) {
     if (core) core._dz_command(panel, id);
+  }
+
+  // Whether a text is a whole name in code page 932, as the core stores it.
+  function nameFits(text) {
+    return !core || withStrings([text], function (p) { return core._dz_name_fits(p) !== 0; });
   }
 
   // Texts as UTF-8 in the module's memory for the length of `fn`.
@@ -112,12 +118,13 @@
       for (const el of form.querySelectorAll('[data-id]')) {
         const id = Number(el.dataset.id);
         if (el.tagName === 'INPUT') {
-          const fixed = el.hasAttribute('data-no-scroll');
+          const isName = panel === MARKER && id === ids.IDC_MARKER_NAME;
           el.dzKept = el.value;  // the text before the user's change (setText keeps it too)
-          // A box that does not scroll takes no more text than it can show.
+          // The name box takes a whole name at most (what a code carries), whatever the
+          // font: a change that makes it longer is refused and the text stays as it was.
           const changed = function () {
             const kept = el.dzKept;
-            if (fixed && el.value.length > kept.length && el.scrollWidth > el.clientWidth) {
+            if (isName && el.value.length > kept.length && !nameFits(el.value)) {
               const at = Math.max(0, (el.selectionStart || 0) - (el.value.length - kept.length));
               el.value = kept;
               el.setSelectionRange(at, at);

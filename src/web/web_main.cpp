@@ -14,6 +14,7 @@
 #include "panels/panels.h"
 #include "version.h"
 #include "web/pointer_events.h"
+#include "web/text.h"
 #include "web/web_canvas.h"
 #include "web/web_ports.h"
 
@@ -72,6 +73,11 @@ EMSCRIPTEN_KEEPALIVE int dz_command(int panel, int control) {
   // The board panel's copy command answers how the copy went; every other command 0.
   if (panel < 0 || panel > static_cast<int>(dz::Panel::Area)) return 0;
   return static_cast<int>(dz::RunPanelCommand(static_cast<dz::Panel>(panel), control));
+}
+
+// 1 when the UTF-8 text is at most a name's bytes of code page 932.
+EMSCRIPTEN_KEEPALIVE int dz_name_fits(const char* utf8) {
+  return dz::web::Utf8ToCp932(utf8).size() <= static_cast<std::size_t>(dz::kNameBytes) ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE void dz_choose_file(const char* path, const char* name) {

@@ -13,11 +13,13 @@
 #include "app/pointer.h"
 #include "app/settings.h"
 #include "base/geometry.h"
+#include "panels/ids.h"
 #include "panels/panels.h"
 #include "version.h"
 #include "win32/gdi_canvas.h"
 #include "win32/main_window.h"
 #include "win32/messages.h"
+#include "win32/name_box.h"
 #include "win32/win32_ports.h"
 #include "win32/window_dc.h"
 
@@ -78,6 +80,7 @@ void MainWindow::CreatePanels() {
   ShowWindow(handles_.boardPanel, SW_SHOW);
 
   CreatePanel(handles_, Panel::Marker, PanelProc<Panel::Marker>);
+  LimitToName(GetDlgItem(handles_.markerPanel, IDC_MARKER_NAME));
   SetWindowPos(handles_.markerPanel, HWND_TOP, kPanelLeft, h, w, h, SWP_HIDEWINDOW);
 
   CreatePanel(handles_, Panel::Area, PanelProc<Panel::Area>);

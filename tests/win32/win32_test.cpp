@@ -15,6 +15,7 @@
 #include "panels/ids.h"
 #include "win32/gdi_canvas.h"
 #include "win32/messages.h"
+#include "win32/name_box.h"
 #include "win32/text.h"
 #include "win32/win32_ports.h"
 #include "win32/window_dc.h"
@@ -678,6 +679,46 @@ void MessageDecoding() {
   CHECK(dz::win32::DialogResultOf(dz::ClipboardResult::CannotOpen) == -2);
 }
 
+// The name box holds a whole name at most, whatever is typed or set, and a refused
+// keystroke leaves what is there (the box is far narrower than three wide characters).
+void NameBoxLimit(HWND parent) {
+  HWND box = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, 0, 0, 20, 20,
+                             parent, nullptr, handles.appInstance, nullptr);
+  dz::win32::LimitToName(box);
+  auto text = [box] {
+    wchar_t buf[64] = {};
+    GetWindowTextW(box, buf, 64);
+    return std::wstring(buf);
+  };
+  auto type = [box](const wchar_t* keys, DWORD caret) {
+    SendMessageW(box, EM_SETSEL, caret, caret);
+    for (const wchar_t* k = keys; *k != 0; ++k) SendMessageW(box, WM_CHAR, *k, 1);
+  };
+  struct Case {
+    const wchar_t* set;
+    const wchar_t* typed;
+    DWORD caret;
+    const wchar_t* shown;
+  };
+  const Case cases[] = {
+      {L"漢A", L"B", 0, L"漢A"},  {L"MWM", L"B", 0, L"MWM"},
+      {L"ｱｲｳ", L"B", 0, L"ｱｲｳ"},  {L"WWW", L"B", 3, L"WWW"},
+      {L"", L"XYZW", 0, L"XYZ"},  {L"A", L"漢", 1, L"A漢"},
+      {L"AB", L"漢", 2, L"AB"},   {L"ABCDEFGHIJKLMNOP", L"", 0, L"ABC"},
+      {L"あいう", L"", 0, L"あ"}, {L"ABCDEFGHIJKLMNOP", L"Q", 0, L"ABC"},
+  };
+  for (const Case& c : cases) {
+    SetWindowTextW(box, c.set);
+    type(c.typed, c.caret);
+    CHECK(text() == c.shown);
+  }
+  SetWindowTextW(box, L"AB");
+  SendMessageW(box, EM_SETSEL, 0, 2);  // a selection is replaced, so it makes room
+  SendMessageW(box, WM_CHAR, L'漢', 1);
+  CHECK(text() == L"漢");
+  DestroyWindow(box);
+}
+
 }  // namespace
 
 int main() {
@@ -696,6 +737,7 @@ int main() {
   PicturePort();
   PictureFormats();
   DirectoryPort();
+  NameBoxLimit(parent);
   std::printf("%d checks, %d failed\n", checks, failures);
   return failures == 0 ? 0 : 1;
 }
