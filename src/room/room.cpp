@@ -124,7 +124,6 @@ void Room::Enter(const RoomLink& link, bool keepBoard) {
     listener_.OnBoardChanged(false);
   }
   gridInFlight_ = 0;
-  gridHeard_ = false;
   gridKnown_ = false;
   gridResend_ = false;
   for (Seen& s : seen_) s = Seen{};
@@ -135,6 +134,7 @@ void Room::Enter(const RoomLink& link, bool keepBoard) {
   dropped_ = 0;
   failures_ = 0;
   refusalCode_ = 0;
+  problem_ = RoomProblem::None;
   StartAttempt();
 }
 
@@ -224,14 +224,13 @@ void Room::OnConnected(bool) {
   char topic[kMaxTopicSize];
   MemberTopic(member_, topic);
   Seal(MessageType::Here, topic, here, -1, false);
+  heardAny_ = false;
   for (int r = 0; r < kMaxRecords; ++r) {
-    records_[r].heard = false;
     if (records_[r].used && records_[r].resend) {
       records_[r].resend = false;
       PublishRecord(r);
     }
   }
-  gridHeard_ = false;
   if (gridResend_) {
     gridResend_ = false;
     PublishGrid();
@@ -501,13 +500,16 @@ void Room::Drain() {
     if (!d.barrier && d.state == 0) break;
     ++inBase_;
     if (d.barrier) {
-      // The broker has sent everything it keeps: what we hold and it did not send, it has
-      // lost (a restart without persistence); the room gets it back from us.
-      for (int r = 0; r < kMaxRecords; ++r) {
-        const Record& rec = records_[r];
-        if (rec.used && rec.live && !rec.heard && rec.inFlight == 0) PublishRecord(r);
+      // The broker has sent everything it keeps. If that was nothing while we hold a board,
+      // it has lost the room (a restart without persistence): the room gets it back from us.
+      // (Only when nothing at all came: a piece that did come may be newer than ours.)
+      if (!heardAny_) {
+        for (int r = 0; r < kMaxRecords; ++r) {
+          const Record& rec = records_[r];
+          if (rec.used && rec.live && rec.inFlight == 0) PublishRecord(r);
+        }
+        if (gridKnown_ && gridInFlight_ == 0) PublishGrid();
       }
-      if (gridKnown_ && !gridHeard_ && gridInFlight_ == 0) PublishGrid();
     } else if (d.state == 1) {
       Apply(d);
     } else {
@@ -564,7 +566,7 @@ void Room::Apply(const Delivery& d) {
     case MessageType::Removed:
       return ApplyPiece(rest + 2, m, own);
     case MessageType::Grid:
-      gridHeard_ = true;
+      heardAny_ = true;
       gridKnown_ = true;
       if (own) {
         if (gridInFlight_ > 0) --gridInFlight_;
@@ -600,7 +602,7 @@ void Room::Apply(const Delivery& d) {
 void Room::ApplyPiece(const char* pieceId, const RoomMessage& m, bool own) {
   const PieceKind kind = pieceId[0] == 'c' ? PieceKind::Character : PieceKind::Area;
   int r = FindRecord(pieceId);
-  if (r >= 0) records_[r].heard = true;
+  heardAny_ = true;
   if (own) {
     if (r < 0) return;
     Record& rec = records_[r];
@@ -623,7 +625,6 @@ void Room::ApplyPiece(const char* pieceId, const RoomMessage& m, bool own) {
   rec.state = m.piece;
   rec.asked = m.slot;
   rec.live = true;
-  rec.heard = true;
   Layout(kind);
 }
 

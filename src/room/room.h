@@ -137,7 +137,6 @@ class Room : private mqtt::Listener, private CryptoResults {
     PieceState state;
     int inFlight = 0;     // own messages published, echo not yet seen
     bool resend = false;  // in flight when the connection broke: publish again
-    bool heard = false;   // a message of it arrived on this connection
   };
   struct Delivery {  // an incoming message, opening or opened, or the barrier
     bool barrier = false;
@@ -227,7 +226,7 @@ class Room : private mqtt::Listener, private CryptoResults {
   PieceState synced_[2][26];
   std::int32_t syncedGrid_ = 0;
   int gridInFlight_ = 0;
-  bool gridHeard_ = false;
+  bool heardAny_ = false;  // a piece or the grid arrived on this connection
   bool gridKnown_ = false;  // the room has a grid size (heard or published)
   bool gridResend_ = false;
 
