@@ -13,6 +13,7 @@ constexpr std::uint64_t kFirstRetryMs = 1000;
 constexpr std::uint64_t kLastRetryMs = 30000;
 constexpr std::size_t kMinPayload = kNonceSize + 18 + kTagSize;
 constexpr int kKinds = 2;
+constexpr int kKept = -2;  // a slot of the layout that keeps what it holds
 
 int KindIndex(PieceKind k) {
   return k == PieceKind::Character ? 0 : 1;
@@ -647,10 +648,10 @@ int Room::NewRecord(const char* id, PieceKind kind) {
   return -1;
 }
 
+// A record still shown leaves its slot's entry behind: the caller lays the pool out again,
+// which empties the slot (a slot on no record that holds a piece would be kept).
 void Room::FreeRecord(int r) {
-  Record& rec = records_[r];
-  if (rec.shown >= 0) slotRecord_[KindIndex(rec.kind)][rec.shown] = -1;
-  rec = Record{};
+  records_[r] = Record{};
 }
 
 // Lays the live pieces of a pool into its slots, the same on every member whatever the
@@ -681,13 +682,17 @@ void Room::Layout(PieceKind kind) {
       order[j - 1] = t;
     }
   }
+  // A slot holding a piece that is on no record (the table was full when it was made)
+  // keeps it.
   int assign[26];
-  for (int& a : assign) a = -1;
+  for (int s = 0; s < pool; ++s) {
+    assign[s] = (slotRecord_[k][s] < 0 && ReadSlot(kind, s).active) ? kKept : -1;
+  }
   int left[kMaxRecords];
   int leftCount = 0;
   for (int i = 0; i < n; ++i) {
     Record& rec = records_[order[i]];
-    if (rec.asked < pool && assign[rec.asked] < 0) {
+    if (rec.asked < pool && assign[rec.asked] == -1) {
       assign[rec.asked] = order[i];
     } else {
       left[leftCount++] = order[i];
@@ -702,13 +707,14 @@ void Room::Layout(PieceKind kind) {
   }
   int nextFree = 0;
   for (int i = 0; i < leftCount; ++i) {
-    while (nextFree < pool && assign[nextFree] >= 0) ++nextFree;
+    while (nextFree < pool && assign[nextFree] != -1) ++nextFree;
     if (nextFree == pool) break;
     assign[nextFree] = left[i];
   }
   for (int i = 0; i < n; ++i) records_[order[i]].shown = -1;
   for (int s = 0; s < pool; ++s) {
     const int r = assign[s];
+    if (r == kKept) continue;
     const PieceState want = r >= 0 ? records_[r].state : PieceState{};
     if (r >= 0) records_[r].shown = s;
     if (!SameState(kind, ReadSlot(kind, s), want)) {

@@ -226,7 +226,7 @@ class Room : private mqtt::Listener, private CryptoResults {
   PieceState synced_[2][26];
   std::int32_t syncedGrid_ = 0;
   int gridInFlight_ = 0;
-  bool heardAny_ = false;  // a piece or the grid arrived on this connection
+  bool heardAny_ = false;   // a piece or the grid arrived on this connection
   bool gridKnown_ = false;  // the room has a grid size (heard or published)
   bool gridResend_ = false;
 

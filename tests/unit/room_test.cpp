@@ -380,5 +380,49 @@ TEST(Room, ReconnectsWithBackoffAndSendsWhatChangedMeanwhile) {
   EXPECT_EQ(w.Code(2), "A:40,40:r B:2,2:r");
 }
 
+TEST(Room, StatusNamesWhyTheConnectionFailedAndLinksAreChecked) {
+  struct Case {
+    const char* what;
+    std::uint8_t connack, suback;
+    RoomProblem want;
+    std::uint8_t code;
+  };
+  const Case cases[] = {
+      {"CONNACK refused", 5, 0, RoomProblem::Refused, 5},
+      {"SUBSCRIBE refused", 0, 0x80, RoomProblem::Refused, 0x80},
+  };
+  for (const Case& c : cases) {
+    World w(1);
+    w.broker.connackCode = c.connack;
+    w.broker.subackCode = c.suback;
+    char link[kMaxLinkSize];
+    w.As(0, [&] { EXPECT_GT(w.room(0).Create("p", "", "h:1", link, sizeof link), 0); });
+    w.Settle();
+    EXPECT_EQ(w.room(0).status(), RoomStatus::Waiting) << c.what;
+    EXPECT_EQ(w.room(0).problem(), c.want) << c.what;
+    EXPECT_EQ(w.room(0).refusalCode(), c.code) << c.what;
+    EXPECT_EQ(w.room(0).members(), 0) << c.what;
+  }
+  World w(1);
+  Room& r = w.room(0);
+  char link[kMaxLinkSize];
+  EXPECT_EQ(r.Create("p", "wss://b/mqtt", "", link, sizeof link), 0);  // nothing for TCP
+  EXPECT_EQ(r.Create("p", "", "no port", link, sizeof link), 0);
+  EXPECT_EQ(r.status(), RoomStatus::Outside);
+  EXPECT_EQ(r.Join("#room=x&tcp=h:1"), JoinResult::BadLink);
+  EXPECT_EQ(r.Join("#room=AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8&broker=ws://b"),
+            JoinResult::NoAddress);
+  EXPECT_EQ(r.status(), RoomStatus::Outside);
+  // Silence: the connection attempt times out, then the room waits and tries again.
+  w.As(0, [&] { EXPECT_GT(r.Create("p", "", "h:1", link, sizeof link), 0); });
+  EXPECT_EQ(r.status(), RoomStatus::Connecting);
+  w.As(0, [&] { r.Tick(mqtt::kAnswerTimeoutMs + 1); });
+  EXPECT_EQ(r.problem(), RoomProblem::Timeout);
+  w.now = 2 * mqtt::kAnswerTimeoutMs;
+  w.Settle();
+  EXPECT_EQ(r.status(), RoomStatus::Connected);
+  EXPECT_EQ(r.problem(), RoomProblem::None);
+}
+
 }  // namespace
 }  // namespace dz::testing
