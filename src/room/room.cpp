@@ -402,6 +402,7 @@ void Room::Sync() {
       const PieceState cur = ReadSlot(kind, s);
       if (SameState(kind, cur, synced_[k][s])) continue;
       int r = slotRecord_[k][s];
+      bool created = false;
       if (r < 0) {
         if (!cur.active) {
           synced_[k][s] = cur;
@@ -414,8 +415,8 @@ void Room::Sync() {
                       static_cast<unsigned>(++pieceCounter_));
         r = NewRecord(id, kind);
         if (r < 0) continue;  // the table is full: the piece stays local
-        records_[r].shown = s;
         slotRecord_[k][s] = r;
+        created = true;
       }
       Record& rec = records_[r];
       const PieceState before = rec.state;
@@ -424,14 +425,18 @@ void Room::Sync() {
       rec.asked = static_cast<std::uint8_t>(s);
       rec.live = cur.active;
       if (!PublishRecord(r)) {  // the queue is full: again at the next Sync
-        rec.state = before;
-        rec.live = wasLive;
+        if (created) {
+          FreeRecord(r);
+          slotRecord_[k][s] = -1;
+        } else {
+          rec.state = before;
+          rec.live = wasLive;
+        }
         continue;
       }
       synced_[k][s] = cur;
       if (!cur.active) {
         slotRecord_[k][s] = -1;
-        rec.shown = -1;
         freed = true;
       }
     }
@@ -648,7 +653,7 @@ int Room::NewRecord(const char* id, PieceKind kind) {
   return -1;
 }
 
-// A record still shown leaves its slot's entry behind: the caller lays the pool out again,
+// A record on a slot leaves the slot's entry behind: the caller lays the pool out again,
 // which empties the slot (a slot on no record that holds a piece would be kept).
 void Room::FreeRecord(int r) {
   records_[r] = Record{};
@@ -682,15 +687,26 @@ void Room::Layout(PieceKind kind) {
       order[j - 1] = t;
     }
   }
-  // A slot holding a piece that is on no record (the table was full when it was made)
-  // keeps it.
+  // Local changes not yet published (the sealing queue was full) are left as they are: a
+  // slot holding a piece on no record keeps it, a slot whose piece changed keeps its piece.
   int assign[26];
+  bool placed[kMaxRecords] = {};
   for (int s = 0; s < pool; ++s) {
-    assign[s] = (slotRecord_[k][s] < 0 && ReadSlot(kind, s).active) ? kKept : -1;
+    assign[s] = -1;
+    const int held = slotRecord_[k][s];
+    const PieceState cur = ReadSlot(kind, s);
+    if (held < 0 && cur.active) {
+      assign[s] = kKept;
+    } else if (held >= 0 && records_[held].used && records_[held].live &&
+               !SameState(kind, cur, synced_[k][s])) {
+      assign[s] = kKept;
+      placed[held] = true;
+    }
   }
   int left[kMaxRecords];
   int leftCount = 0;
   for (int i = 0; i < n; ++i) {
+    if (placed[order[i]]) continue;
     Record& rec = records_[order[i]];
     if (rec.asked < pool && assign[rec.asked] == -1) {
       assign[rec.asked] = order[i];
@@ -711,12 +727,10 @@ void Room::Layout(PieceKind kind) {
     if (nextFree == pool) break;
     assign[nextFree] = left[i];
   }
-  for (int i = 0; i < n; ++i) records_[order[i]].shown = -1;
   for (int s = 0; s < pool; ++s) {
     const int r = assign[s];
     if (r == kKept) continue;
     const PieceState want = r >= 0 ? records_[r].state : PieceState{};
-    if (r >= 0) records_[r].shown = s;
     if (!SameState(kind, ReadSlot(kind, s), want)) {
       WriteSlot(kind, s, want);
       boardChanged_ = true;

@@ -133,7 +133,6 @@ class Room : private mqtt::Listener, private CryptoResults {
     PieceKind kind = PieceKind::Character;
     char id[kPieceIdSize] = {};
     std::uint8_t asked = 0;  // the slot the piece asks for
-    int shown = -1;          // the slot it occupies, or −1
     PieceState state;
     int inFlight = 0;     // own messages published, echo not yet seen
     bool resend = false;  // in flight when the connection broke: publish again
