@@ -462,7 +462,7 @@ void Room::Notify() {
 // ---- Incoming --------------------------------------------------------------------------
 
 void Room::OnMessage(const char* topic, std::size_t topicLen, const std::uint8_t* payload,
-                     std::size_t size, bool) {
+                     std::size_t size, bool retained) {
   if (status_ != RoomStatus::Connecting && status_ != RoomStatus::Connected) return;
   const std::size_t rootLen = std::strlen(root_);
   if (topicLen >= kMaxTopicSize || topicLen <= rootLen || std::memcmp(topic, root_, rootLen) != 0 ||
@@ -476,6 +476,7 @@ void Room::OnMessage(const char* topic, std::size_t topicLen, const std::uint8_t
   d = Delivery{};
   std::memcpy(d.topic, topic, topicLen);
   d.topic[topicLen] = '\0';
+  d.retained = retained;
   std::uint8_t nonce[kNonceSize];
   std::memcpy(nonce, payload, sizeof nonce);
   crypto_.Open(*this, id, keys_.key, nonce, reinterpret_cast<const std::uint8_t*>(d.topic),
@@ -563,7 +564,8 @@ void Room::Apply(const Delivery& d) {
     fits = std::strcmp(rest + 2, hex) == 0 &&
            (m.type == MessageType::Here || m.type == MessageType::Gone);
   }
-  if (!fits || !Fresh(m.member, d.topic, m.seq)) {
+  // A will is the last message of its member and topic: it needs no number kept.
+  if (!fits || (m.type != MessageType::Gone && !Fresh(m.member, d.topic, m.seq))) {
     ++dropped_;
     return;
   }
@@ -600,6 +602,10 @@ void Room::Apply(const Delivery& d) {
         free->member = m.member;
       }
       if (members() != before) listener_.OnStatusChanged();
+      // The will of a member gone before we came, kept by the broker: nobody needs it any
+      // more, so it is taken off the broker (an empty retained message), or every member
+      // that ever connected would be sent to every joiner.
+      if (m.type == MessageType::Gone && d.retained) client_.Publish(d.topic, nullptr, 0, 0, true);
       return;
     }
   }

@@ -139,7 +139,8 @@ class Room : private mqtt::Listener, private CryptoResults {
   };
   struct Delivery {  // an incoming message, opening or opened, or the barrier
     bool barrier = false;
-    int state = 0;  // 0 opening, 1 opened, 2 refused
+    bool retained = false;  // sent as a retained message on subscribing
+    int state = 0;          // 0 opening, 1 opened, 2 refused
     char topic[kMaxTopicSize] = {};
     std::uint8_t plain[kMaxPlainSize] = {};
     std::size_t size = 0;

@@ -202,7 +202,8 @@ class FakeBroker {
   }
   void Route(const std::string& topic, const Bytes& payload, bool retain) {
     log.push_back({topic, payload});
-    if (retain) retained[topic] = payload;
+    if (retain && payload.empty()) retained.erase(topic);
+    if (retain && !payload.empty()) retained[topic] = payload;
     for (Connection& c : conns) {
       if (!c.connected || c.gone) continue;
       for (const std::string& f : c.filters) {

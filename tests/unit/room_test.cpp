@@ -197,6 +197,12 @@ TEST(Room, LateJoinerGetsTheBoardFromRetainedMessagesAlone) {
   EXPECT_EQ(w.Code(1), "D:31,31:r");
   w.As(1, [] { EXPECT_EQ(gridSize, 20); });
   EXPECT_EQ(w.room(1).members(), 1);
+  // The will of the member that left was taken off the broker by the joiner.
+  int presences = 0;
+  for (const auto& [topic, payload] : w.broker.retained) {
+    presences += topic.find("/m/") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_EQ(presences, 1);
 }
 
 TEST(Room, ConcurrentChangesKeepDifferentPiecesAndLastDeliveredWinsOnOne) {
