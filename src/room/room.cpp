@@ -9,8 +9,8 @@ namespace dz {
 namespace {
 
 constexpr std::uint16_t kKeepAliveS = 30;
-constexpr std::uint64_t kFirstRetryMs = 1000;
-constexpr std::uint64_t kLastRetryMs = 30000;
+constexpr std::uint32_t kFirstRetryMs = 1000;
+constexpr std::uint32_t kLastRetryMs = 30000;
 constexpr std::size_t kMinPayload = kNonceSize + 18 + kTagSize;
 constexpr int kKinds = 2;
 constexpr int kKept = -2;  // a slot of the layout that keeps what it holds
@@ -193,11 +193,11 @@ void Room::ConnectionEnded(RoomProblem why) {
   subscribed_ = false;
   willSealing_ = false;
   for (Presence& p : presence_) p = Presence{};
-  std::uint64_t delay = kFirstRetryMs << (failures_ < 5 ? failures_ : 5);
+  std::uint32_t delay = kFirstRetryMs << (failures_ < 5 ? failures_ : 5);
   if (delay > kLastRetryMs) delay = kLastRetryMs;
   std::uint8_t r[2];
   crypto_.Random(r, sizeof r);
-  const std::uint64_t jitter = (std::uint64_t{r[0]} << 8 | r[1]) % (delay / 4 + 1);
+  const std::uint32_t jitter = (std::uint32_t{r[0]} << 8 | r[1]) % (delay / 4 + 1);
   retryAt_ = now_ + delay + jitter;
   ++failures_;
   SetStatus(RoomStatus::Waiting, why);
