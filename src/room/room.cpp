@@ -564,6 +564,9 @@ void Room::Apply(const Delivery& d) {
     fits = std::strcmp(rest + 2, hex) == 0 &&
            (m.type == MessageType::Here || m.type == MessageType::Gone);
   }
+  // The broker still keeps the room (for the barrier), even when it sends only what we
+  // have seen before.
+  if (fits && m.type != MessageType::Here && m.type != MessageType::Gone) heardAny_ = true;
   // A will is the last message of its member and topic: it needs no number kept.
   if (!fits || (m.type != MessageType::Gone && !Fresh(m.member, d.topic, m.seq))) {
     ++dropped_;
@@ -574,7 +577,6 @@ void Room::Apply(const Delivery& d) {
     case MessageType::Removed:
       return ApplyPiece(rest + 2, m, own);
     case MessageType::Grid:
-      heardAny_ = true;
       gridKnown_ = true;
       if (own) {
         if (gridInFlight_ > 0) --gridInFlight_;
@@ -614,7 +616,6 @@ void Room::Apply(const Delivery& d) {
 void Room::ApplyPiece(const char* pieceId, const RoomMessage& m, bool own) {
   const PieceKind kind = pieceId[0] == 'c' ? PieceKind::Character : PieceKind::Area;
   int r = FindRecord(pieceId);
-  heardAny_ = true;
   if (own) {
     if (r < 0) return;
     Record& rec = records_[r];

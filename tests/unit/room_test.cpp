@@ -373,17 +373,23 @@ TEST(Room, ReconnectsWithBackoffAndSendsWhatChangedMeanwhile) {
   EXPECT_EQ(w.room(1).status(), RoomStatus::Connected);
   EXPECT_EQ(w.Code(0), "A:40,40:r B:2,2:r");
   EXPECT_EQ(w.Code(1), "A:40,40:r B:2,2:r");
+  // A move on its way when the connection breaks, lost with it, goes out again.
+  w.Change(1, [] { Move(0, 77, 77); });
+  w.broker.Drop(w.members[1]->stream.conn);
+  w.now = 5000;
+  w.Settle();
+  EXPECT_EQ(w.Code(0), "A:77,77:r B:2,2:r");
 
   // The broker forgets everything (no persistence): the members bring the board back.
   w.broker.retained.clear();
   for (int i = 0; i < 2; ++i) w.broker.Drop(w.members[i]->stream.conn);
-  w.now = 10000;
+  w.now = 20000;
   w.Settle();
   EXPECT_EQ(w.room(0).status(), RoomStatus::Connected);
   w.Add();
   w.As(2, [&] { w.room(2).Join(link.c_str()); });
   w.Settle();
-  EXPECT_EQ(w.Code(2), "A:40,40:r B:2,2:r");
+  EXPECT_EQ(w.Code(2), "A:77,77:r B:2,2:r");
 }
 
 TEST(Room, StatusNamesWhyTheConnectionFailedAndLinksAreChecked) {
