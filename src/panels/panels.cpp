@@ -141,6 +141,14 @@ void FillAreaPanel(const Area& area) {
   uiPorts.panels->SelectComboEntry(Panel::Area, IDC_AREA_RADIUS, entry);
 }
 
+void ShowGridSize() {
+  for (int i = 0; i < kGridChoiceCount; ++i) {
+    if (gridChoices[i].size == gridSize) {
+      uiPorts.panels->SelectComboEntry(Panel::Board, IDC_BOARD_GRID, i);
+    }
+  }
+}
+
 bool OfferMeleeCheck(bool offered) {
   uiPorts.panels->ShowControl(Panel::Marker, IDC_MARKER_MELEE, offered);
   return uiPorts.panels->IsControlVisible(Panel::Marker, IDC_MARKER_MELEE);

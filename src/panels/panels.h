@@ -35,9 +35,12 @@ void FillMarkerPanel(const Character& c, NameBoxFill fill);
 // Selects the radius box's entry for the area's radius, or no entry when the radius is none
 // of the choices. Notifies nothing.
 void FillAreaPanel(const Area& area);
+// Selects the grid size's entry in the board panel's list (no notification).
+void ShowGridSize();
 // Shows or hides the melee check box; returns whether it shows now.
 bool OfferMeleeCheck(bool offered);
-// Shows the marker or the area panel and hides the other (the board panel stays).
+// Shows the marker or the area panel and hides the other (Panel::Board: hides both; the
+// board panel always stays).
 void ShowPiecePanel(Panel panel);
 
 // Runs the open-file dialog from the working directory and goes back to it afterwards.

@@ -585,7 +585,7 @@ void Room::Apply(const Delivery& d) {
       if (gridInFlight_ > 0) return;  // ours comes after it
       syncedGrid_ = m.grid;
       if (gridSize != m.grid) {
-        gridSize = m.grid;
+        SetGridSize(m.grid);  // the boxes of the pieces follow
         boardChanged_ = true;
         gridChanged_ = true;
       }
