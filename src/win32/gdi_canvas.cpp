@@ -19,13 +19,6 @@ int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM
   return 1;
 }
 
-// Dimension of a block copy kept inside the source: pixels beyond the source picture
-// are not copied, so the destination keeps what it had there.
-std::int32_t Clip(std::int32_t want, std::int32_t start, std::int32_t extent) {
-  if (start < 0 || start >= extent) return 0;
-  return std::min(want, extent - start);
-}
-
 const GdiCanvas* AsGdi(const Canvas* canvas) {
   return dynamic_cast<const GdiCanvas*>(canvas);
 }
@@ -147,8 +140,8 @@ void GdiCanvas::CopyFrom(std::int32_t x, std::int32_t y, std::int32_t w, std::in
                          const Canvas* src, std::int32_t sx, std::int32_t sy) {
   const GdiCanvas* from = AsGdi(src);
   if (from == nullptr) return;
-  w = Clip(w, sx, from->Width());
-  h = Clip(h, sy, from->Height());
+  w = ClipToSource(w, sx, from->Width());
+  h = ClipToSource(h, sy, from->Height());
   if (w <= 0 || h <= 0) return;
   Drawn();
   BitBlt(dc_, x, y, w, h, from->Dc(), sx, sy, SRCCOPY);
@@ -162,9 +155,6 @@ int GdiCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
   // the platform's blits do for empty extents, on every version alike.
   if (from == nullptr || from->Width() <= 0 || from->Height() <= 0) return 0;
   if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;
-  if ((w > kLargestBlend || h > kLargestBlend) && width_ > 0 && height_ > 0) {
-    return BlendVisiblePart(x, y, w, h, *from, sx, sy, sw, sh, opacity, transparent);
-  }
   Drawn();
   if (pixels_ == nullptr || !from->picture_ || from == this || w > kLargestKeyed ||
       h > kLargestKeyed) {
@@ -235,18 +225,6 @@ const KeyedPicture* GdiCanvas::Keyed(std::int32_t w, std::int32_t h, std::int32_
   keyed_.push_back(KeyedCopy{w, h, sx, sy, sw, sh, transparent, uses_, KeyedPicture{}});
   KeyPicture(keyed_.back().picture, black->pixels_, whitePixels, w, h);
   return &keyed_.back().picture;
-}
-
-// A box far larger than any piece (an area with an absurd radius from a pasted code):
-// only the part that meets the surface is blended, with the matching part of the source,
-// instead of a temporary bitmap of the whole box (gigabytes, for every frame).
-int GdiCanvas::BlendVisiblePart(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                                const GdiCanvas& src, std::int32_t sx, std::int32_t sy,
-                                std::int32_t sw, std::int32_t sh, std::int32_t opacity,
-                                COLORREF transparent) {
-  BlendRect r{x, y, w, h, sx, sy, sw, sh};
-  if (!CutBlendToSurface(r, width_, height_)) return 1;  // nothing of it on the surface
-  return Blend(r.x, r.y, r.w, r.h, src, r.sx, r.sy, r.sw, r.sh, opacity, transparent);
 }
 
 MemorySurface::MemorySurface(MemoryDc dc, GdiObject bitmap, std::int32_t width, std::int32_t height,

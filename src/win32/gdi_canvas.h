@@ -153,13 +153,6 @@ class GdiCanvas : public Canvas {
   void ReleaseSelections();
 
  private:
-  // Pieces are at most 480 pixels wide; boxes beyond this are blended only where they
-  // meet the surface.
-  static constexpr std::int32_t kLargestBlend = 4096;
-  int BlendVisiblePart(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                       const GdiCanvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
-                       std::int32_t sh, std::int32_t opacity, COLORREF transparent);
-
   // A picture stretched to one box and keyed, with what it was made from.
   struct KeyedCopy {
     std::int32_t w, h, sx, sy, sw, sh;

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "panels/ids.h"
 #include "board/ports.h"
+#include "panels/ids.h"
+#include "render/bounded_canvas.h"
 #include "win32/gdi_canvas.h"
 #include "win32/messages.h"
 #include "win32/text.h"
@@ -115,19 +116,21 @@ void CanvasDrawing() {
     CHECK(Red(dst->Dc(), 16, 16) == 255);
   }
 
-  // A box of absurd size (an area with a huge radius) is blended only where it meets the
-  // surface: same colours, no gigabyte temporary bitmap.
+  // A box of absurd size (an area with a huge radius) reaches the surface through the
+  // frame's bounded canvas, which hands on only its part on the surface: same colours, no
+  // gigabyte temporary bitmap.
   auto solid = CreateBitmapSurface(nullptr, 4, 4);
   CHECK(solid != nullptr);
   if (solid) {
+    dz::BoundedCanvas frame(*dst, 20, 20);
     Fill(*solid, dz::kBlack, 4, 4);
     Fill(*dst, dz::kWhite, 20, 20);
-    CHECK(dst->Blend(-100000, -100000, 100010, 100010, *solid, 0, 0, 4, 4, 100, dz::kWhite) == 1);
+    CHECK(frame.Blend(-100000, -100000, 100010, 100010, *solid, 0, 0, 4, 4, 100, dz::kWhite) == 1);
     CHECK(Red(dst->Dc(), 0, 0) >= 154 && Red(dst->Dc(), 0, 0) <= 156);
     CHECK(Red(dst->Dc(), 9, 9) >= 154 && Red(dst->Dc(), 9, 9) <= 156);
     CHECK(Red(dst->Dc(), 10, 10) == 255);  // right of and below the box
     Fill(*dst, dz::kWhite, 20, 20);
-    CHECK(dst->Blend(100000, 0, 100000, 100000, *solid, 0, 0, 4, 4, 255, dz::kWhite) == 1);
+    CHECK(frame.Blend(100000, 0, 100000, 100000, *solid, 0, 0, 4, 4, 255, dz::kWhite) == 1);
     CHECK(Red(dst->Dc(), 19, 19) == 255);  // entirely off the surface: nothing drawn
   }
 
