@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/canvas.h"
-#include "render/keyed_blend.h"
+#include "pictures/keyed_blend.h"
 
 namespace dz::win32 {
 

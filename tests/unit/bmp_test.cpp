@@ -1,4 +1,4 @@
-#include "base/bmp.h"
+#include "pictures/bmp.h"
 
 #include <gtest/gtest.h>
 
