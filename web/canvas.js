@@ -4,10 +4,6 @@
 'use strict';
 
 (function (dozero) {
-  // The largest box blended as a whole; beyond it only the part on the surface is keyed.
-  // The same cut as the core's bounded canvas will make for every front-end: this one goes
-  // when it does.
-  const LARGEST_BLEND = 4096;
   // The keyed pictures kept: a few sizes of each, and never more pixels than this in all.
   const KEYED_CACHE_SIZE = 24;
   const KEYED_CACHE_PIXELS = 24 * 1024 * 1024;
@@ -247,18 +243,6 @@
     const S = surfaces.get(source);
     if (!D || !S || w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;
     if (sx < 0 || sy < 0 || sx + sw > S.w || sy + sh > S.h) return 0;
-    if (w > LARGEST_BLEND || h > LARGEST_BLEND) {
-      // Only the part that meets the surface, with the matching part of the picture.
-      const x0 = Math.max(x, 0), y0 = Math.max(y, 0);
-      const x1 = Math.min(x + w, D.w), y1 = Math.min(y + h, D.h);
-      if (x0 >= x1 || y0 >= y1) return 1;
-      const sx0 = sx + Math.floor((x0 - x) * sw / w);
-      const sy0 = sy + Math.floor((y0 - y) * sh / h);
-      const sx1 = sx + Math.floor(((x1 - x) * sw + w - 1) / w);
-      const sy1 = sy + Math.floor(((y1 - y) * sh + h - 1) / h);
-      return blend(handle, x0, y0, x1 - x0, y1 - y0, source, sx0, sy0, Math.max(sx1 - sx0, 1),
-          Math.max(sy1 - sy0, 1), opacity, transparent);
-    }
     const picture = keyed(source, S, sx, sy, sw, sh, w, h, transparent);
     if (!picture) return 0;
     D.ctx.globalAlpha = (opacity & 255) / 255;
