@@ -273,12 +273,16 @@ test('a refused clipboard: the code is left selected, the link put in the addres
     return [e.dataset.id, e.value.slice(e.selectionStart, e.selectionEnd)];
   });
   assert.deepEqual(selected, [String(h.ids.IDC_BOARD_CODE), 'A:1,1:r']);
+  // After a load the code field still shows the board before it: the link carries the
+  // loaded board.
+  await h.loadCode(page, 'B:301,301:g');
+  assert.equal(await h.code(page), 'A:1,1:r');
   await h.clickControl(page, '#link');
   await page.waitForFunction(() => location.hash !== '');
-  assert.equal(page.url(), server.url + '#c=' + encodeURIComponent('A:1,1:r'));
+  assert.equal(page.url(), server.url + '#c=' + encodeURIComponent('B:301,301:g'));
   assert.match(await page.$eval('#note', (e) => e.textContent), /アドレス欄/);
-  await h.drag(page, [15, 15], [100, 100]);  // the board was not loaded again
-  assert.equal(await h.code(page), 'A:91,91:r');
+  await h.drag(page, [310, 310], [100, 100]);  // the board was not loaded again
+  assert.equal(await h.code(page), 'B:91,91:g');
   await done(page);
 });
 
