@@ -91,7 +91,8 @@ async function launch() {
     executablePath: executable(),
     headless: true,
     userDataDir,
-    extraPrefsFirefox: {'intl.accept_languages': 'ja', 'layout.css.devPixelsPerPx': '1'},
+    // The asynchronous clipboard without the paste prompt a user answers.
+    extraPrefsFirefox: {'intl.accept_languages': 'ja', 'dom.events.testing.asyncClipboard': true},
   } : {
     executablePath: executable(),
     headless: true,
@@ -138,10 +139,14 @@ async function boardBox(page) {
   });
 }
 
+// A point a little into a pixel: Chromium keeps fractions of input positions, Firefox
+// rounds them to whole pixels.
+const INSIDE = 0.25;
+
 // Real mouse input at board pixel (x, y).
 async function mouseAt(page, x, y) {
   const b = await boardBox(page);
-  await page.mouse.move(b.x + x + 0.5, b.y + y + 0.5);
+  await page.mouse.move(b.x + x + INSIDE, b.y + y + INSIDE);
 }
 
 async function press(page, x, y, button = 'left') {
@@ -158,7 +163,7 @@ async function release(page, x, y, button = 'left') {
 async function drag(page, from, to, {button = 'left', steps = 4} = {}) {
   await press(page, from[0], from[1], button);
   const b = await boardBox(page);
-  await page.mouse.move(b.x + to[0] + 0.5, b.y + to[1] + 0.5, {steps});
+  await page.mouse.move(b.x + to[0] + INSIDE, b.y + to[1] + INSIDE, {steps});
   await page.mouse.up({button});
   await settle(page);
 }
@@ -229,7 +234,7 @@ async function pixel(page, x, y) {
 }
 
 module.exports = {
-  engine, firefox, root, site, ids, pageFiles, serve, launch, openPage, settle, press, release, drag, click,
+  engine, firefox, INSIDE, root, site, ids, pageFiles, serve, launch, openPage, settle, press, release, drag, click,
   mouseAt, BOARD, MARKER, AREA, ctl, value, code, clickControl, loadCode, visible, menu,
   menuMarks, pixel,
 };
