@@ -146,7 +146,7 @@ for (const d of DEVICES) {
 
     const touch = finger(page);
     await tapControl(page, ADD);
-    await touch.tap([15, 15]);
+    await touch.tap([4, 4]);
     assert.equal(await selectedName(page), 'A', 'a tap on the disc in the top-left cell selects it');
     await touch.drag([15, 15], [100, 100]);
     assert.equal(await h.code(page), 'A:91,91:r');
