@@ -99,7 +99,19 @@ async function measure(page) {
     const shown = (e) => e.getClientRects().length > 0;
     const controls = Array.from(document.querySelectorAll(
         '#menubar button, .panel button, .panel input, .panel select')).filter(shown);
+    // Each panel's controls top to bottom, then left to right: on the screen and by the
+    // places of the desktop panels.
+    const rect = (e) => e.dataset.rect.split(',').map(Number);
+    const box = (e) => e.getBoundingClientRect();
+    const orders = Array.from(document.querySelectorAll('.panel:not([hidden])'), (p) => {
+      const items = Array.from(p.querySelectorAll(':scope > [data-rect]')).filter(shown);
+      const caption = (e) => e.textContent || e.getAttribute('aria-label');
+      return [items.sort((x, y) => box(x).top - box(y).top || box(x).left - box(y).left),
+        items.slice().sort((x, y) => rect(x)[1] - rect(y)[1] || rect(x)[0] - rect(y)[0])]
+          .map((list) => list.map(caption).join(' '));
+    });
     return {
+      orders,
       scrollWidth: document.documentElement.scrollWidth,
       smallestText: Math.min(...Array.from(document.querySelectorAll(
           '#menubar button, .panel > *:not(.row-break)')).filter(shown).map((e) =>
@@ -128,6 +140,11 @@ for (const d of DEVICES) {
     }
     assert.equal(b.store, Math.round(b.width * d.dpr), 'drawn at the device\'s pixels');
 
+    const touch = finger(page);
+    await tapControl(page, ADD);
+    await touch.tap([4, 4]);
+    assert.equal(await selectedName(page), 'A', 'a tap on the disc in the top-left cell selects it');
+
     await page.click('#settings-button');  // the menu's items are measured too
     const m = await measure(page);
     await page.click('#settings-button');
@@ -136,6 +153,8 @@ for (const d of DEVICES) {
       assert.ok(c.left >= 0 && c.right <= width, `${c.name} within the screen's width`);
     }
     if (d.narrow) {
+      assert.equal(m.orders.length, 2, 'the board and marker panels');
+      for (const [screen, desktop] of m.orders) assert.equal(screen, desktop);
       assert.ok(m.smallestText >= 16, `texts of ${m.smallestText} px`);
       for (const c of m.controls) {
         assert.ok(c.width >= 44 && c.height >= 44, `${c.name}: ${c.width} × ${c.height}`);
@@ -144,10 +163,6 @@ for (const d of DEVICES) {
       }
     }
 
-    const touch = finger(page);
-    await tapControl(page, ADD);
-    await touch.tap([4, 4]);
-    assert.equal(await selectedName(page), 'A', 'a tap on the disc in the top-left cell selects it');
     await touch.drag([15, 15], [100, 100]);
     assert.equal(await h.code(page), 'A:91,91:r');
 
@@ -204,26 +219,6 @@ for (const d of DEVICES) {
     await page.close();
   });
 }
-
-test('the narrow layout keeps the panels\' order', async () => {
-  const page = await open(390, 844, 1, true);
-  await tapControl(page, ADD);
-  await page.evaluate(() => window.scrollTo(0, 0));
-  await finger(page).tap([15, 15]);
-  const orders = await page.$$eval('.panel:not([hidden])', (panels) => panels.map((p) => {
-    const items = Array.from(p.querySelectorAll(':scope > [data-rect]'))
-        .filter((e) => e.getClientRects().length > 0);
-    const rect = (e) => e.dataset.rect.split(',').map(Number);
-    const byDesktop = items.slice().sort((a, b) => rect(a)[1] - rect(b)[1] || rect(a)[0] - rect(b)[0]);
-    const box = (e) => e.getBoundingClientRect();
-    const byScreen = items.slice().sort((a, b) => box(a).top - box(b).top || box(a).left - box(b).left);
-    const caption = (e) => e.textContent || e.getAttribute('aria-label');
-    return [byDesktop.map(caption), byScreen.map(caption)];
-  }));
-  assert.equal(orders.length, 2, 'the board and marker panels');
-  for (const [desktop, screen] of orders) assert.deepEqual(screen, desktop);
-  await page.close();
-});
 
 test('twice the pixel density: a sharper backing store, the same board', async () => {
   const page = await open(1000, 720, 2, false);
