@@ -161,10 +161,16 @@
             el.dzKept = el.value;
             command(panel, id);
           };
+          // A text put into the name box by no typing (a script, an autofill) is cut to
+          // what the name keeps before its command reads it.
+          const notified = function () {
+            if (isName && !nameFits(el.value)) el.value = el.dzKept = namePart(el.value);
+            command(panel, id);
+          };
           el.addEventListener('input', function (e) { if (!e.isComposing) changed(); });
           el.addEventListener('compositionend', changed);
-          el.addEventListener('focus', function () { command(panel, id); });
-          el.addEventListener('blur', function () { command(panel, id); });
+          el.addEventListener('focus', notified);
+          el.addEventListener('blur', notified);
           el.addEventListener('keydown', function (e) { if (e.key === 'Enter') e.preventDefault(); });
         } else if (el.tagName === 'SELECT') {
           el.addEventListener('change', function () { command(panel, id); });
