@@ -14,7 +14,9 @@
   const DEFAULT_FONT = '400 15px "MS UI Gothic", "Meiryo UI", "IPAGothic", system-ui, sans-serif';
   const DEFAULT_FONT_HEIGHT = 16;
 
-  const scale = Math.max(1, window.devicePixelRatio || 1);
+  // Device pixels per board pixel of the surfaces the core makes: the page sets it from
+  // its layout before the core starts.
+  let scale = Math.max(1, window.devicePixelRatio || 1);
   let core = null;
 
   // ---- surfaces ---------------------------------------------------------------------------
@@ -40,6 +42,18 @@
     surfaces.set(handle, {canvas: canvas, ctx: ctx, w: w, h: h, s: s, penColour: -1, penWidth: -1,
       penStyle: -1, label: -1});
     return handle;
+  }
+
+  // The on-screen board at a new scale (its drawing is lost; the page repaints it).
+  function rescale(handle, s) {
+    const S = surfaces.get(handle);
+    if (!S || S.s === s) return;
+    S.canvas.width = Math.round(S.w * s);
+    S.canvas.height = Math.round(S.h * s);
+    S.s = s;
+    S.ctx.setTransform(s, 0, 0, s, 0, 0);
+    S.ctx.imageSmoothingEnabled = false;
+    S.penColour = S.penWidth = S.penStyle = S.label = -1;  // a resized canvas forgets them
   }
 
   function newCanvas(w, h) {
@@ -194,7 +208,15 @@
     const D = surfaces.get(handle);
     const S = surfaces.get(source);
     if (!D || !S) return;
+    // Between surfaces of different scales (the board on a narrow screen) the copy is
+    // resampled smoothly; at the same scale it is pixel for pixel.
+    const resample = D.s !== S.s;
+    if (resample) {
+      D.ctx.imageSmoothingEnabled = true;
+      D.ctx.imageSmoothingQuality = 'high';
+    }
     D.ctx.drawImage(S.canvas, sx * S.s, sy * S.s, w * S.s, h * S.s, x, y, w, h);
+    if (resample) D.ctx.imageSmoothingEnabled = false;
   }
 
   // The picture stretched to w x h with its transparent colour keyed out, made once per
@@ -330,7 +352,9 @@
   }
 
   dozero.canvas = {
-    scale: scale,
+    get scale() { return scale; },
+    setScale: function (s) { scale = s; },
+    rescale: rescale,
     start: function (module) { core = module; },
     register: register,
     base64Bytes: base64Bytes,
