@@ -12,7 +12,7 @@ async function make(page) {
   await page.focus(name);
   await page.$eval(name, (e) => e.select());
   await page.keyboard.press('Backspace');
-  await page.type(name, '赤A');  // the box, as narrow as on Windows, takes only 赤
+  await page.type(name, '赤A');  // a whole name: 3 bytes, whatever the box's width
   await h.settle(page);
   await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
   await h.drag(page, [15, 15], [400, 130]);
