@@ -152,7 +152,7 @@
 
     // The WebAssembly comes from wasm.js: the loader then fetches nothing.
     const wasm = canvas.base64Bytes((window.dozeroWasm || {})['dozero.wasm'] || '');
-    const page = Object.assign({}, canvas.port, ports.port);
+    const page = Object.assign({}, canvas.port, ports.port, dozero.room.port);
     // The module first: the program's own pictures are read by it.
     createDozero({dz: page, wasmBinary: wasm}).then(function (loaded) {
       module = loaded;
@@ -164,6 +164,7 @@
       document.title = module.UTF8ToString(module._dz_title());
       module._dz_start(handle, BOARD_WIDTH, BOARD_HEIGHT);
       loadFromAddress();
+      dozero.room.start(module);
       page.requestPaint();
       document.documentElement.dataset.ready = 'true';
     });
