@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "board/board.h"
 #include "panels/panels.h"
+#include "pictures/bmp.h"
 #include "version.h"
 #include "web/pointer_events.h"
 #include "web/text.h"
@@ -81,11 +82,6 @@ EMSCRIPTEN_KEEPALIVE int dz_command(int panel, int control) {
   const int result = static_cast<int>(dz::RunPanelCommand(static_cast<dz::Panel>(panel), control));
   dz::AfterInput();
   return result;
-}
-
-// 1 when the UTF-8 text is at most a name's bytes of code page 932.
-EMSCRIPTEN_KEEPALIVE int dz_name_fits(const char* utf8) {
-  return dz::web::Utf8ToCp932(utf8).size() <= static_cast<std::size_t>(dz::kNameBytes) ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE void dz_choose_file(const char* path, const char* name) {
