@@ -68,21 +68,18 @@ test.after(async () => {
   if (scratch) fs.rmSync(scratch, {recursive: true, force: true});
 });
 
-// Each page waits with a timer: a page in the background gets no animation frames.
-async function codeBecomes(page, text) {
-  await page.waitForFunction((sel, t) => document.querySelector(sel).value === t,
-      {timeout: 5000, polling: 50}, ctl('IDC_BOARD_CODE'), text).catch(async () => {
-    assert.equal(await h.code(page), text, 'the code field did not follow the room');
+// Waits until the element shows the text. With a timer: a page in the background gets no
+// animation frames.
+async function shows(page, selector, text) {
+  await page.waitForFunction((sel, t) => {
+    const e = document.querySelector(sel);
+    return (e.value ?? e.textContent) === t;
+  }, {timeout: 5000, polling: 50}, selector, text).catch(async () => {
+    assert.equal(await page.$eval(selector, (e) => e.value ?? e.textContent), text, selector);
   });
 }
-
-async function members(page, n) {
-  const text = `ルーム: 接続 ${n}人`;
-  await page.waitForFunction((t) => document.getElementById('room-status').textContent === t,
-      {timeout: 5000, polling: 50}, text).catch(async () => {
-    assert.equal(await page.$eval('#room-status', (e) => e.textContent), text);
-  });
-}
+const CODE = ctl('IDC_BOARD_CODE');
+const members = (page, n) => shows(page, '#room-status', `ルーム: 接続 ${n}人`);
 
 // Every retained payload on the room's topics, as [topic, hex].
 function subscribeAll() {
@@ -114,17 +111,17 @@ test('pages share a room through the broker, sealed', async () => {
   const b = await h.openPage(browser, link);
   await members(a, 2);
   await members(b, 2);
-  await codeBecomes(b, await h.code(a));
+  await shows(b, CODE, await h.code(a));
   await b.bringToFront();
   await h.clickControl(b, ADD_AREA);
-  await codeBecomes(a, await h.code(b));
+  await shows(a, CODE, await h.code(b));
   await a.bringToFront();
   await h.drag(a, [15, 15], [200, 120]);
   await h.click(a, 195, 135);
   await a.focus(NAME);
   await a.$eval(NAME, (e) => e.select());
   await a.type(NAME, 'ゴZ');
-  await codeBecomes(b, await h.code(a));
+  await shows(b, CODE, await h.code(a));
   assert.match(await h.code(b), /^ゴZ:/);
   const board = await h.code(a);
 
@@ -156,7 +153,7 @@ test('pages share a room through the broker, sealed', async () => {
 
   // A late joiner with nobody else in the room gets the board from the broker.
   const c = await h.openPage(browser, link);
-  await codeBecomes(c, board);
+  await shows(c, CODE, board);
   await members(c, 1);
   await c.close();
 });

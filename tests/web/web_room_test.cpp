@@ -1,5 +1,5 @@
-// The browser edition's room ports against the fake page: WebCrypto's answers reach the
-// request they belong to, once, and the room opens the page's socket to the link's broker.
+// The browser edition's crypto port against the fake page: WebCrypto's answers reach the
+// request they belong to, once. (The room on the page's socket: tests/web/rooms.test.js.)
 #include "web/web_room.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/room_session.h"
 #include "fake_page.h"
 
 namespace dz::web {
@@ -51,31 +50,6 @@ TEST(WebRoomTest, CryptoAnswersFindTheirRequest) {
   CryptoDone(openTicket + 100, true, bytes, 4);
   EXPECT_EQ(a.got, std::vector<std::string>{"sealed 7 ok 20"});
   EXPECT_EQ(b.got, std::vector<std::string>{"opened 7 failed 0"});
-}
-
-TEST(WebRoomTest, ARoomOpensThePagesSocketToItsBroker) {
-  fakePage = testing::FakePage{};
-  StartWebRooms();
-  Room* room = ProgramRoom();
-  ASSERT_NE(room, nullptr);
-  char link[kMaxLinkSize];
-  ASSERT_GT(room->Create("http://127.0.0.1:8000/", "ws://127.0.0.1:9001", "127.0.0.1:1883", link,
-                         sizeof link),
-            0);
-  EXPECT_NE(std::string(link).find("&broker=ws://127.0.0.1:9001&tcp=127.0.0.1:1883"),
-            std::string::npos);
-  RoomTick(1000);
-  // The will is sealed first; then the connection opens.
-  ASSERT_EQ(fakePage.crypto.size(), 1u);
-  std::vector<std::uint8_t> sealed(fakePage.crypto[0].data);
-  sealed.resize(sealed.size() + kTagSize);
-  CryptoDone(fakePage.crypto[0].ticket, true, sealed.data(), sealed.size());
-  ASSERT_FALSE(fakePage.socket.empty());
-  EXPECT_EQ(fakePage.socket.front(), "open ws://127.0.0.1:9001");
-  EXPECT_FALSE(fakePage.roomStatus.empty());
-  room->Leave();
-  EXPECT_EQ(fakePage.socket.back(), "close");
-  EXPECT_EQ(fakePage.roomStatus.back(), "");
 }
 
 }  // namespace
