@@ -224,7 +224,7 @@
 
     // The WebAssembly comes from wasm.js: the loader then fetches nothing.
     const wasm = canvas.base64Bytes((window.dozeroWasm || {})['dozero.wasm'] || '');
-    const page = Object.assign({}, canvas.port, ports.port);
+    const page = Object.assign({}, canvas.port, ports.port, dozero.room.port);
     // The module first: the program's own pictures are read by it.
     createDozero({dz: page, wasmBinary: wasm}).then(function (loaded) {
       module = loaded;
@@ -238,6 +238,7 @@
       module._dz_start(boardHandle, BOARD_WIDTH, BOARD_HEIGHT);
       window.addEventListener('resize', relay);
       loadFromAddress();
+      dozero.room.start(module);
       page.requestPaint();
       document.documentElement.dataset.ready = 'true';
     });

@@ -3,6 +3,7 @@
 // and pictures, web/ports.js the rest).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -47,5 +48,17 @@ void PutClipboard(const std::string& text);
 void ShowError(const std::string& text);
 // Asks for one repaint of the board at the next animation frame.
 void RequestPaint();
+
+// Rooms (web/room.js): the broker's WebSocket (subprotocol "mqtt", binary messages), whose
+// events come back through dz_stream_*; WebCrypto, whose AES-256-GCM answers come back
+// through dz_crypto_done with the ticket; and the room's status line.
+void SocketOpen(const std::string& url);
+void SocketSend(const std::uint8_t* data, std::size_t n);
+void SocketClose();
+void RandomBytes(std::uint8_t* out, std::size_t n);
+void CryptoStart(std::uint32_t ticket, bool seal, const std::uint8_t* key,
+                 const std::uint8_t* nonce, const std::uint8_t* aad, std::size_t aadLen,
+                 const std::uint8_t* data, std::size_t n);
+void ShowRoomStatus(const std::string& text);
 
 }  // namespace dz::web::page

@@ -75,6 +75,23 @@ EM_JS(void, dz_js_put_clipboard, (const char* text), {
 });
 EM_JS(void, dz_js_show_error, (const char* text), { Module.dz.showError(UTF8ToString(text)); });
 EM_JS(void, dz_js_request_paint, (), { Module.dz.requestPaint(); });
+EM_JS(void, dz_js_socket_open, (const char* url), { Module.dz.socketOpen(UTF8ToString(url)); });
+EM_JS(void, dz_js_socket_send, (const unsigned char* data, int n), {
+  Module.dz.socketSend(HEAPU8.slice(data, data + n));
+});
+EM_JS(void, dz_js_socket_close, (), { Module.dz.socketClose(); });
+EM_JS(void, dz_js_random, (unsigned char* out, int n), {
+  crypto.getRandomValues(HEAPU8.subarray(out, out + n));
+});
+EM_JS(void, dz_js_crypto, (unsigned ticket, int seal, const unsigned char* key,
+                           const unsigned char* nonce, const unsigned char* aad, int aadLen,
+                           const unsigned char* data, int n), {
+  Module.dz.cryptoStart(ticket, seal, HEAPU8.slice(key, key + 32), HEAPU8.slice(nonce, nonce + 12),
+                        HEAPU8.slice(aad, aad + aadLen), HEAPU8.slice(data, data + n));
+});
+EM_JS(void, dz_js_room_status, (const char* text), {
+  Module.dz.showRoomStatus(UTF8ToString(text));
+});
 // clang-format on
 
 namespace dz::web::page {
@@ -165,6 +182,33 @@ void ShowError(const std::string& text) {
 }
 void RequestPaint() {
   dz_js_request_paint();
+}
+void SocketOpen(const std::string& url) {
+  dz_js_socket_open(url.c_str());
+}
+void SocketSend(const std::uint8_t* data, std::size_t n) {
+  dz_js_socket_send(data, static_cast<int>(n));
+}
+void SocketClose() {
+  dz_js_socket_close();
+}
+void RandomBytes(std::uint8_t* out, std::size_t n) {
+  // getRandomValues fills at most 65536 bytes a call.
+  while (n > 0) {
+    const std::size_t part = n < 65536 ? n : 65536;
+    dz_js_random(out, static_cast<int>(part));
+    out += part;
+    n -= part;
+  }
+}
+void CryptoStart(std::uint32_t ticket, bool seal, const std::uint8_t* key,
+                 const std::uint8_t* nonce, const std::uint8_t* aad, std::size_t aadLen,
+                 const std::uint8_t* data, std::size_t n) {
+  dz_js_crypto(ticket, seal ? 1 : 0, key, nonce, aad, static_cast<int>(aadLen), data,
+               static_cast<int>(n));
+}
+void ShowRoomStatus(const std::string& text) {
+  dz_js_room_status(text.c_str());
 }
 
 }  // namespace dz::web::page

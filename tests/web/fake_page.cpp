@@ -134,5 +134,24 @@ void ShowError(const std::string& text) {
 void RequestPaint() {
   ++fakePage.paintRequests;
 }
+void SocketOpen(const std::string& url) {
+  fakePage.socket.push_back("open " + url);
+}
+void SocketSend(const std::uint8_t*, std::size_t n) {
+  fakePage.socket.push_back("send " + std::to_string(n));
+}
+void SocketClose() {
+  fakePage.socket.push_back("close");
+}
+void RandomBytes(std::uint8_t* out, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(i * 37 + 11);
+}
+void CryptoStart(std::uint32_t ticket, bool seal, const std::uint8_t*, const std::uint8_t*,
+                 const std::uint8_t*, std::size_t, const std::uint8_t* data, std::size_t n) {
+  fakePage.crypto.push_back({ticket, seal, std::vector<std::uint8_t>(data, data + n)});
+}
+void ShowRoomStatus(const std::string& text) {
+  fakePage.roomStatus.push_back(text);
+}
 
 }  // namespace dz::web::page

@@ -28,6 +28,14 @@ struct FakePage {
   std::set<int> liveSurfaces;
   int nextSurface = 1;
   int paintRequests = 0;
+  std::vector<std::string> socket;  // "open URL", "send N", "close"
+  struct CryptoCall {
+    std::uint32_t ticket;
+    bool seal;
+    std::vector<std::uint8_t> data;
+  };
+  std::vector<CryptoCall> crypto;
+  std::vector<std::string> roomStatus;
 };
 
 extern FakePage fakePage;
