@@ -11,6 +11,7 @@
 #include "app/frame.h"
 #include "app/main_window.h"
 #include "app/pointer.h"
+#include "app/room_session.h"
 #include "app/settings.h"
 #include "base/geometry.h"
 #include "panels/ids.h"
@@ -20,6 +21,7 @@
 #include "win32/main_window.h"
 #include "win32/messages.h"
 #include "win32/name_box.h"
+#include "win32/room_window.h"
 #include "win32/win32_ports.h"
 #include "win32/window_dc.h"
 
@@ -45,8 +47,11 @@ INT_PTR CALLBACK PanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITDIALOG:
       reinterpret_cast<AppHandles*>(lParam)->PanelWindow(P) = dialog;
       return 0;
-    case WM_COMMAND:
-      return DialogResultOf(RunPanelCommand(P, LOWORD(wParam)));
+    case WM_COMMAND: {
+      const INT_PTR result = DialogResultOf(RunPanelCommand(P, LOWORD(wParam)));
+      AfterInput();
+      return result;
+    }
     default:
       return 0;
   }
@@ -95,6 +100,9 @@ void MainWindow::OnCreate() {
   handles_.referenceDc = dc.Get();
   StartUp();
   handles_.referenceDc = nullptr;
+  wchar_t title[260] = {};
+  GetWindowTextW(window_, title, 260);
+  StartRoom(window_, handles_.appInstance, title);
 }
 
 void MainWindow::OnPaint() {
@@ -112,6 +120,7 @@ void MainWindow::OnClose() {
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (HandleRoomMessage(message, wParam, lParam)) return 0;
   switch (message) {
     case WM_CREATE:
       OnCreate();
@@ -127,21 +136,27 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       OnSettingsCommand(LOWORD(wParam));
+      AfterInput();
       return 0;
     case WM_LBUTTONDOWN:
       OnLeftButtonDown(BoardPoint(lParam));
+      AfterInput();
       return 0;
     case WM_MOUSEMOVE:
       OnMouseMove(HeldButtonsOf(wParam), BoardPoint(lParam));
+      AfterInput();
       return 0;
     case WM_LBUTTONUP:
       OnLeftButtonUp(BoardPoint(lParam));
+      AfterInput();
       return 0;
     case WM_RBUTTONDOWN:
       OnRightButtonDown();
+      AfterInput();
       return 0;
     case WM_RBUTTONUP:
       OnRightButtonUp();
+      AfterInput();
       return 0;
     default:
       return DefWindowProcW(window_, message, wParam, lParam);
