@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/bmp.h"
+#include "pictures/bmp.h"
 
 namespace {
 

@@ -122,6 +122,14 @@ class NullCanvas : public Canvas {
   BackgroundMode mode_ = BackgroundMode::Opaque;
 };
 
+// The extent of a block copy of `want` pixels from `start` that lies inside a source of
+// `extent` pixels: pixels beyond the source are not copied, so the destination keeps what it
+// had there. 0 when nothing of it is left.
+inline std::int32_t ClipToSource(std::int32_t want, std::int32_t start, std::int32_t extent) {
+  if (start < 0 || start >= extent || want <= 0) return 0;
+  return std::min(want, extent - start);
+}
+
 // A blend of the source rectangle (sx, sy, sw, sh) stretched onto (x, y, w, h), all four
 // sizes above 0.
 struct BlendRect {

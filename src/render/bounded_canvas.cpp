@@ -200,7 +200,7 @@ int BoundedCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::in
                          const Canvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
                          std::int32_t sh, std::int32_t opacity, COLORREF transparent) {
   const Box b{x, y, std::int64_t{x} + w, std::int64_t{y} + h};
-  if (Within(b, kExactBound)) {
+  if (Within(b, kExactBound) && w <= kLargestBlend && h <= kLargestBlend) {
     return target_.Blend(x, y, w, h, src, sx, sy, sw, sh, opacity, transparent);
   }
   if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;  // fails, as a platform's blit does

@@ -10,6 +10,8 @@
 //  - a shape beyond it that cannot reach the surface is left out;
 //  - a line, rectangle or picture beyond it that reaches the surface is cut to the surface
 //    widened by kMargin (a picture to the surface itself, with the source under it);
+//  - so is a picture more than kLargestBlend wide or high anywhere: no platform then needs a
+//    temporary bitmap of the whole box (gigabytes for an area with a pasted radius);
 //  - an ellipse beyond it that reaches the surface is drawn as straight segments through
 //    points of its outline, where the outline crosses the widened surface (a filled one
 //    keeps only its outline there).
@@ -28,6 +30,8 @@ class BoundedCanvas : public Canvas {
   static constexpr std::int32_t kEllipseBound = 1 << 14;
   // How far beyond the surface a cut shape may still reach, past any pen's width.
   static constexpr std::int32_t kMargin = 64;
+  // The largest picture box handed on whole (pieces are at most 480 pixels wide).
+  static constexpr std::int32_t kLargestBlend = 4096;
 
   BoundedCanvas(Canvas& target, std::int32_t width, std::int32_t height)
       : target_(target), width_(width), height_(height) {}

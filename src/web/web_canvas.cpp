@@ -1,6 +1,5 @@
 #include "web/web_canvas.h"
 
-#include <algorithm>
 #include <string>
 
 #include "web/page.h"
@@ -14,11 +13,6 @@ constexpr Pen kDefaultPen{PenStyle::Solid, 1, kBlack};
 constexpr Brush kDefaultBrush{BrushKind::Solid, kWhite};
 
 }  // namespace
-
-std::int32_t ClipToSource(std::int32_t want, std::int32_t start, std::int32_t extent) {
-  if (start < 0 || start >= extent || want <= 0) return 0;
-  return std::min(want, extent - start);
-}
 
 WebCanvas::WebCanvas(int handle, std::int32_t width, std::int32_t height)
     : handle_(handle), width_(width), height_(height) {

@@ -63,8 +63,4 @@ class WebCanvas : public Canvas {
 // A fresh page surface of width × height pixels (black, like a new bitmap), or null.
 std::unique_ptr<WebCanvas> CreateWebSurface(std::int32_t width, std::int32_t height);
 
-// Where a block copy from a source of the given extent lands: the part of the block
-// (want pixels from start) that lies inside the source. 0 when nothing does.
-std::int32_t ClipToSource(std::int32_t want, std::int32_t start, std::int32_t extent);
-
 }  // namespace dz::web

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "board/board.h"
 #include "panels/panels.h"
+#include "pictures/bmp.h"
 #include "version.h"
 #include "web/pointer_events.h"
 #include "web/text.h"

@@ -19,13 +19,6 @@ int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM
   return 1;
 }
 
-// Dimension of a block copy kept inside the source: pixels beyond the source picture
-// are not copied, so the destination keeps what it had there.
-std::int32_t Clip(std::int32_t want, std::int32_t start, std::int32_t extent) {
-  if (start < 0 || start >= extent) return 0;
-  return std::min(want, extent - start);
-}
-
 const GdiCanvas* AsGdi(const Canvas* canvas) {
   return dynamic_cast<const GdiCanvas*>(canvas);
 }
@@ -147,8 +140,8 @@ void GdiCanvas::CopyFrom(std::int32_t x, std::int32_t y, std::int32_t w, std::in
                          const Canvas* src, std::int32_t sx, std::int32_t sy) {
   const GdiCanvas* from = AsGdi(src);
   if (from == nullptr) return;
-  w = Clip(w, sx, from->Width());
-  h = Clip(h, sy, from->Height());
+  w = ClipToSource(w, sx, from->Width());
+  h = ClipToSource(h, sy, from->Height());
   if (w <= 0 || h <= 0) return;
   Drawn();
   BitBlt(dc_, x, y, w, h, from->Dc(), sx, sy, SRCCOPY);
@@ -162,10 +155,12 @@ int GdiCanvas::Blend(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_
   // the platform's blits do for empty extents, on every version alike.
   if (from == nullptr || from->Width() <= 0 || from->Height() <= 0) return 0;
   if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;
-  if ((w > kLargestBlend || h > kLargestBlend) && width_ > 0 && height_ > 0) {
-    return BlendVisiblePart(x, y, w, h, *from, sx, sy, sw, sh, opacity, transparent);
-  }
   Drawn();
+  if (pixels_ != nullptr && from->picture_ && from != this &&
+      (w > kLargestKeyed || h > kLargestKeyed)) {
+    const int blended = BlendLargeBox(x, y, w, h, *from, sx, sy, sw, sh, opacity, transparent);
+    if (blended >= 0) return blended;
+  }
   if (pixels_ == nullptr || !from->picture_ || from == this || w > kLargestKeyed ||
       h > kLargestKeyed) {
     return BlendThroughGdi(x, y, w, h, *from, sx, sy, sw, sh, opacity, transparent);
@@ -237,16 +232,83 @@ const KeyedPicture* GdiCanvas::Keyed(std::int32_t w, std::int32_t h, std::int32_
   return &keyed_.back().picture;
 }
 
-// A box far larger than any piece (an area with an absurd radius from a pasted code):
-// only the part that meets the surface is blended, with the matching part of the source,
-// instead of a temporary bitmap of the whole box (gigabytes, for every frame).
-int GdiCanvas::BlendVisiblePart(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                                const GdiCanvas& src, std::int32_t sx, std::int32_t sy,
-                                std::int32_t sw, std::int32_t sh, std::int32_t opacity,
-                                COLORREF transparent) {
-  BlendRect r{x, y, w, h, sx, sy, sw, sh};
-  if (!CutBlendToSurface(r, width_, height_)) return 1;  // nothing of it on the surface
-  return Blend(r.x, r.y, r.w, r.h, src, r.sx, r.sy, r.sw, r.sh, opacity, transparent);
+// Where the platform's stretch of `from` pixels onto `to` puts each source pixel, for the
+// destination pixels first .. last − 1: the stretch of an index picture (pixel k holding k)
+// one pixel thick, so that the numbers are the platform's own. False when the platform
+// refuses or gives anything but indices in order.
+bool GdiCanvas::StretchMap(std::int32_t to, std::int32_t from, bool columns, std::int32_t first,
+                           std::int32_t last, std::vector<std::int32_t>& map) {
+  auto index = CreateDibSurface(nullptr, columns ? from : 1, columns ? 1 : from);
+  auto stretched = CreateDibSurface(nullptr, columns ? to : 1, columns ? 1 : to);
+  if (!index || !stretched) return false;
+  for (std::int32_t k = 0; k < from; ++k) index->pixels_[k] = static_cast<std::uint32_t>(k);
+  GdiFlush();
+  if (!TransparentBlt(stretched->Dc(), 0, 0, columns ? to : 1, columns ? 1 : to, index->Dc(), 0, 0,
+                      columns ? from : 1, columns ? 1 : from, kWhite)) {
+    return false;
+  }
+  GdiFlush();
+  map.clear();
+  for (std::int32_t i = first; i < last; ++i) {
+    const std::int32_t k = static_cast<std::int32_t>(stretched->pixels_[i] & 0xFFFFFF);
+    if (k >= from || (!map.empty() && k < map.back())) return false;
+    map.push_back(k);
+  }
+  return true;
+}
+
+// A box beyond the keyed copies kept (an area with a large pasted radius): only its part on
+// the surface is keyed, from the picture keyed at its own size, picked pixel by pixel where
+// the platform's stretch of the whole box would pick them, so the pixels are those of the
+// whole box without a temporary bitmap of it. −1 where this does not apply (a picture shrunk
+// to the box, whose stretch mixes pixels): the caller blends the whole box.
+int GdiCanvas::BlendLargeBox(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                             const GdiCanvas& src, std::int32_t sx, std::int32_t sy,
+                             std::int32_t sw, std::int32_t sh, std::int32_t opacity,
+                             COLORREF transparent) {
+  if (w < sw || h < sh || sw >= 0xFFFFFF || sh >= 0xFFFFFF) return -1;
+  const std::int32_t x0 = static_cast<std::int32_t>(std::max<std::int64_t>(x, 0));
+  const std::int32_t y0 = static_cast<std::int32_t>(std::max<std::int64_t>(y, 0));
+  const std::int32_t x1 =
+      static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{x} + w, width_));
+  const std::int32_t y1 =
+      static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{y} + h, height_));
+  if (x0 >= x1 || y0 >= y1) return 1;  // nothing of it on the surface
+  std::vector<std::int32_t> columns;
+  std::vector<std::int32_t> rows;
+  if (!StretchMap(w, sw, true, x0 - x, x1 - x, columns) ||
+      !StretchMap(h, sh, false, y0 - y, y1 - y, rows)) {
+    return -1;
+  }
+  const KeyedPicture* own = src.Keyed(sw, sh, sx, sy, sw, sh, transparent);
+  if (own == nullptr) return -1;
+  // Which of the picture's own pixels are drawn (the others are transparent).
+  std::vector<std::uint8_t> opaque(own->pixels.size(), 0);
+  for (std::int32_t r = 0; r < own->height; ++r) {
+    const std::size_t at = static_cast<std::size_t>(r) * own->width;
+    for (std::int32_t k = own->rowRuns[r]; k < own->rowRuns[r + 1]; ++k) {
+      std::fill(opaque.begin() + at + own->runs[k].begin, opaque.begin() + at + own->runs[k].end,
+                1);
+    }
+  }
+  // The visible part twice, as KeyPicture takes it: a transparent pixel differs.
+  const std::int32_t vw = x1 - x0;
+  const std::int32_t vh = y1 - y0;
+  std::vector<std::uint32_t> first(static_cast<std::size_t>(vw) * vh);
+  std::vector<std::uint32_t> second(first.size());
+  for (std::int32_t r = 0; r < vh; ++r) {
+    for (std::int32_t c = 0; c < vw; ++c) {
+      const std::size_t from = static_cast<std::size_t>(rows[r]) * own->width + columns[c];
+      const std::size_t to = static_cast<std::size_t>(r) * vw + c;
+      first[to] = own->pixels[from];
+      second[to] = opaque[from] ? own->pixels[from] : ~own->pixels[from];
+    }
+  }
+  KeyedPicture part;
+  KeyPicture(part, first.data(), second.data(), vw, vh);
+  GdiFlush();  // what GDI drew so far must be in the pixels before we read them
+  BlendKeyed(PixelRows{pixels_, width_, height_, width_}, x0, y0, part, opacity);
+  return 1;
 }
 
 MemorySurface::MemorySurface(MemoryDc dc, GdiObject bitmap, std::int32_t width, std::int32_t height,

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/canvas.h"
-#include "render/keyed_blend.h"
+#include "pictures/keyed_blend.h"
 
 namespace dz::win32 {
 
@@ -153,12 +153,14 @@ class GdiCanvas : public Canvas {
   void ReleaseSelections();
 
  private:
-  // Pieces are at most 480 pixels wide; boxes beyond this are blended only where they
-  // meet the surface.
-  static constexpr std::int32_t kLargestBlend = 4096;
-  int BlendVisiblePart(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                       const GdiCanvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
-                       std::int32_t sh, std::int32_t opacity, COLORREF transparent);
+  // A box beyond kLargestKeyed from a picture enlarged to it: only its part on the surface,
+  // with the whole box's pixels; −1 where that does not apply.
+  int BlendLargeBox(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                    const GdiCanvas& src, std::int32_t sx, std::int32_t sy, std::int32_t sw,
+                    std::int32_t sh, std::int32_t opacity, COLORREF transparent);
+  // The source pixel the platform's stretch puts at each destination pixel first .. last − 1.
+  static bool StretchMap(std::int32_t to, std::int32_t from, bool columns, std::int32_t first,
+                         std::int32_t last, std::vector<std::int32_t>& map);
 
   // A picture stretched to one box and keyed, with what it was made from.
   struct KeyedCopy {
@@ -169,8 +171,8 @@ class GdiCanvas : public Canvas {
   };
   static constexpr std::size_t kKeyedCopies = 2;
   // Keyed copies are kept for boxes up to this size each way (4 MB; the board's pieces are
-  // at most 480 pixels wide). A larger box from a pasted code goes through GDI each frame,
-  // as every box used to, instead of holding its copies for good.
+  // at most 480 pixels wide). A larger box from a pasted code keys only its part on the
+  // surface each frame (BlendLargeBox), instead of holding copies of the whole box for good.
   static constexpr std::int32_t kLargestKeyed = 1024;
   // The keyed copy of this picture for the box, made on first use; null when GDI refuses.
   const KeyedPicture* Keyed(std::int32_t w, std::int32_t h, std::int32_t sx, std::int32_t sy,

@@ -33,9 +33,12 @@ class MainWindow : public BaseWindow<MainWindow> {
   void OnCreate();
   void OnPaint();
   void OnClose();
-  void CreatePanels();
 
   AppHandles handles_;
 };
+
+// Creates the three side panels and docks them right of the board (main.cpp, beside the
+// panels' procedure).
+void CreatePanels(AppHandles& handles);
 
 }  // namespace dz::win32

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "base/bmp.h"
+#include "pictures/bmp.h"
 #include "win32/gdi_canvas.h"
 #include "win32/text.h"
 

@@ -152,12 +152,23 @@ screenshot() {  # FILE.png: the whole virtual screen
   timeout 10 import -display "$display" -window root "$1" >/dev/null 2>&1 || true
 }
 
-# Failures are counted in a file: checks also fail inside command substitutions (the driver
-# runs in one), whose variables do not reach the runner.
+# Checks and failures are counted in files: checks also run and fail inside command
+# substitutions (the driver runs in one), whose variables do not reach the runner.
 failure_file() { echo "$e2e_dir/logs/$scenario_id.$$.failures"; }
+checks_file() { echo "$e2e_dir/logs/$scenario_id.$$.checks"; }
 
 scenario_failure_count() {
   if [ -f "$(failure_file)" ]; then wc -l <"$(failure_file)"; else echo 0; fi
+}
+
+# The checks the scenario made, wherever they ran.
+scenario_check_count() {
+  if [ -f "$(checks_file)" ]; then wc -l <"$(checks_file)"; else echo 0; fi
+}
+
+counted() {
+  scenario_checks=$((scenario_checks + 1))
+  echo "$1" >>"$(checks_file)"
 }
 
 fail() {
@@ -171,22 +182,22 @@ fail() {
 }
 
 check() {  # DESCRIPTION EXPECTED ACTUAL
-  scenario_checks=$((scenario_checks + 1))
+  counted "$1"
   if [ "$3" != "$2" ]; then fail "$1: expected [$2], got [$3]"; fi
 }
 
 check_match() {  # DESCRIPTION EXTENDED-REGEX ACTUAL
-  scenario_checks=$((scenario_checks + 1))
+  counted "$1"
   if ! [[ "$3" =~ $2 ]]; then fail "$1: [$3] does not match /$2/"; fi
 }
 
 check_num() {  # DESCRIPTION ACTUAL OP NUMBER   (OP: -gt -ge -lt -le -eq -ne)
-  scenario_checks=$((scenario_checks + 1))
+  counted "$1"
   if ! [[ "$2" =~ ^-?[0-9]+$ ]] || ! [ "$2" "$3" "$4" ]; then fail "$1: [$2] is not $3 $4"; fi
 }
 
 check_ne() {  # DESCRIPTION UNEXPECTED ACTUAL
-  scenario_checks=$((scenario_checks + 1))
+  counted "$1"
   if [ "$3" = "$2" ]; then fail "$1: still [$3]"; fi
 }
 

@@ -1,11 +1,25 @@
-#include "base/bmp.h"
+#include "pictures/bmp.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
+
+// The reader asks for its pixels with new (std::nothrow). While this is set, that
+// allocation fails here as it does on a system out of memory.
+static bool refuseNothrowArrays = false;
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  if (refuseNothrowArrays) return nullptr;
+  try {
+    return ::operator new[](size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 
 namespace dz::testing {
 namespace {
@@ -277,6 +291,16 @@ TEST(BmpTest, PaddingOfTheLastRowMayBeMissing) {
   EXPECT_EQ(ReadFile(b.File(), &p), BmpStatus::PixelsCut);
 }
 
+TEST(BmpTest, PixelsThatCannotBeHeldAreRefused) {
+  const Bytes file = Pic(1, 2, 24, {1, 2, 3, 0, 4, 5, 6, 0}).File();
+  BmpPicture p;
+  refuseNothrowArrays = true;
+  const BmpStatus s = ReadFile(file, &p);
+  refuseNothrowArrays = false;
+  EXPECT_EQ(s, BmpStatus::NoMemory) << BmpStatusName(s);
+  EXPECT_TRUE(p.pixels.empty() && p.width == 0 && p.height == 0);
+}
+
 // A file's colour table may be shorter than declared: the pixel offset ends it.
 TEST(BmpTest, ColourTableEndsAtThePixelOffset) {
   Bmp b = Pic(2, 1, 8, {1, 0, 0, 0}, {kRed, kGreen}, 0, {}, 12);  // declares 256 colours
@@ -440,7 +464,7 @@ TEST(BmpTest, RefusesHostilePictures) {
     SCOPED_TRACE(c.name);
     BmpPicture p;
     p.width = 7;
-    p.pixels.assign(3, 1);  // a refusal leaves nothing of an earlier picture
+    ASSERT_TRUE(p.pixels.assign(3, 1));  // a refusal leaves nothing of an earlier picture
     const BmpStatus s = c.packed ? ReadDib(c.bytes, &p) : ReadFile(c.bytes, &p);
     EXPECT_EQ(s, c.expected) << BmpStatusName(s);
     EXPECT_TRUE(p.pixels.empty() && p.width == 0 && p.height == 0);

@@ -176,7 +176,14 @@ TEST(BoundedCanvas, HugePicturesBlendOnlyTheirPartOnTheSurface) {
   // 3,318,540 pixels wide from a 64-pixel picture: the surface lies over source column 31/32.
   canvas.Blend(-1659255, -1659255, 3318540, 3318540, picture, 0, 0, 64, 64, 100, kWhite);
   canvas.Blend(kMax - 10, 0, 5000, 600, picture, 0, 0, 64, 64, 100, kWhite);  // off the surface
-  EXPECT_THAT(target.Trace(), ElementsAre("Blend(0,0,601,600,area,31,31,2,2,100,#FFFFFF)"));
+  // Near the surface: whole up to kLargestBlend each way, cut beyond it.
+  canvas.Blend(-100, -100, 4096, 4096, picture, 0, 0, 64, 64, 100, kWhite);
+  canvas.Blend(-100, -100, 4097, 300, picture, 0, 0, 64, 64, 100, kWhite);
+  canvas.Blend(5, -4000, 300, 4097, picture, 0, 0, 64, 64, 100, kWhite);
+  EXPECT_THAT(target.Trace(), ElementsAre("Blend(0,0,601,600,area,31,31,2,2,100,#FFFFFF)",
+                                          "Blend(-100,-100,4096,4096,area,0,0,64,64,100,#FFFFFF)",
+                                          "Blend(0,0,601,200,area,1,21,10,43,100,#FFFFFF)",
+                                          "Blend(5,0,300,97,area,0,62,64,2,100,#FFFFFF)"));
 }
 
 // Pasted codes with absurd radii, the area selected by a click: every frame hands the back

@@ -1,4 +1,4 @@
-#include "render/keyed_blend.h"
+#include "pictures/keyed_blend.h"
 
 #include <gtest/gtest.h>
 

@@ -13,6 +13,7 @@
 
 #include "board/ports.h"
 #include "panels/ids.h"
+#include "render/bounded_canvas.h"
 #include "win32/gdi_canvas.h"
 #include "win32/messages.h"
 #include "win32/name_box.h"
@@ -117,19 +118,21 @@ void CanvasDrawing() {
     CHECK(Red(dst->Dc(), 16, 16) == 255);
   }
 
-  // A box of absurd size (an area with a huge radius) is blended only where it meets the
-  // surface: same colours, no gigabyte temporary bitmap.
+  // A box of absurd size (an area with a huge radius) reaches the surface through the
+  // frame's bounded canvas, which hands on only its part on the surface: same colours, no
+  // gigabyte temporary bitmap.
   auto solid = CreateBitmapSurface(nullptr, 4, 4);
   CHECK(solid != nullptr);
   if (solid) {
+    dz::BoundedCanvas frame(*dst, 20, 20);
     Fill(*solid, dz::kBlack, 4, 4);
     Fill(*dst, dz::kWhite, 20, 20);
-    CHECK(dst->Blend(-100000, -100000, 100010, 100010, *solid, 0, 0, 4, 4, 100, dz::kWhite) == 1);
+    CHECK(frame.Blend(-100000, -100000, 100010, 100010, *solid, 0, 0, 4, 4, 100, dz::kWhite) == 1);
     CHECK(Red(dst->Dc(), 0, 0) >= 154 && Red(dst->Dc(), 0, 0) <= 156);
     CHECK(Red(dst->Dc(), 9, 9) >= 154 && Red(dst->Dc(), 9, 9) <= 156);
     CHECK(Red(dst->Dc(), 10, 10) == 255);  // right of and below the box
     Fill(*dst, dz::kWhite, 20, 20);
-    CHECK(dst->Blend(100000, 0, 100000, 100000, *solid, 0, 0, 4, 4, 255, dz::kWhite) == 1);
+    CHECK(frame.Blend(100000, 0, 100000, 100000, *solid, 0, 0, 4, 4, 255, dz::kWhite) == 1);
     CHECK(Red(dst->Dc(), 19, 19) == 255);  // entirely off the surface: nothing drawn
   }
 
@@ -350,6 +353,50 @@ void OwnBlendMatchesThePlatform() {
   }
 }
 
+// Boxes beyond the keyed copies kept (an area with a large pasted radius) blend only their
+// part on the surface, with the pixels of the whole box blended through the platform.
+void LargeBoxesMatchThePlatform() {
+  const int allowed = UnderWine() ? 0 : 1;
+  struct Box {
+    int x, y, w, h;
+  };
+  const Box boxes[] = {{-200, -230, 1080, 1090},   {-500, 50, 1500, 1300}, {100, 90, 1100, 2000},
+                       {-1900, -2000, 4096, 4000}, {590, 585, 1030, 1025}, {-3, -3, 1025, 600}};
+  std::int32_t w = 0;
+  std::int32_t h = 0;
+  std::unique_ptr<dz::Canvas> area = dz::ports.pictures->LoadPicture("area.bmp", &w, &h);
+  auto* areaPicture = dynamic_cast<dz::win32::GdiCanvas*>(area.get());
+  CHECK(areaPicture != nullptr);
+  if (areaPicture == nullptr) return;
+  areaPicture->MarkAsPicture();
+  auto drawn = TestPicture(30, 20, true);
+  auto plain = TestPicture(13, 9, false);
+  CHECK(drawn && plain);
+  if (!drawn || !plain) return;
+  const std::pair<dz::win32::GdiCanvas*, std::pair<int, int>> sources[] = {
+      {areaPicture, {w, h}}, {drawn.get(), {30, 20}}, {plain.get(), {13, 9}}};
+  for (const auto& [picture, size] : sources) {
+    for (const Box& b : boxes) {
+      auto mine = CreateDibSurface(nullptr, 601, 600);
+      auto platform = CreateDibSurface(nullptr, 601, 600);
+      if (!mine || !platform) continue;
+      PaintDestination(*mine, 601, 600);
+      PaintDestination(*platform, 601, 600);
+      CHECK(mine->Blend(b.x, b.y, b.w, b.h, *picture, 0, 0, size.first, size.second, 100,
+                        dz::kWhite) == 1);
+      platform->BlendThroughGdi(b.x, b.y, b.w, b.h, *picture, 0, 0, size.first, size.second, 100,
+                                dz::kWhite);
+      const int diff = LargestDifference(mine->Dc(), platform->Dc(), 601, 600);
+      if (diff > allowed) {
+        std::printf("large box %d,%d %dx%d from %dx%d: differs by %d\n", b.x, b.y, b.w, b.h,
+                    size.first, size.second, diff);
+      }
+      CHECK(diff <= allowed);
+    }
+    CHECK(picture->KeyedCopies() == 1);  // its own size only: no copy of a whole box
+  }
+}
+
 // The keyed copies follow the picture: made once per size, dropped when it is drawn into,
 // never made for a surface that is not a picture or a box off the surface.
 void KeyedCopiesLifecycle() {
@@ -374,12 +421,13 @@ void KeyedCopiesLifecycle() {
   CHECK(Red(dst->Dc(), 5, 5) == 0);
   dst->Blend(0, 0, 30, 30, *plain, 0, 0, 8, 8, 150, dz::kWhite);
   CHECK(plain->KeyedCopies() == 0);
-  // A box beyond the size kept (an area with a pasted radius) is drawn, and kept nowhere.
+  // A box beyond the size kept (an area with a pasted radius) is drawn from the picture
+  // keyed at its own size; no copy of the box is kept.
   Fill(*dst, dz::kWhite, 40, 40);
   const int kept = picture->KeyedCopies();
   CHECK(dst->Blend(-1500, -1500, 1540, 1540, *picture, 0, 0, 8, 8, 255, dz::kWhite) == 1);
   CHECK(Red(dst->Dc(), 20, 20) == 0);
-  CHECK(picture->KeyedCopies() == kept);
+  CHECK(picture->KeyedCopies() == kept + 1);
 }
 
 // ---- the ports on the real resources -------------------------------------------------------
@@ -818,6 +866,7 @@ int main() {
   CanvasDrawing();
   CanvasSelections();
   OwnBlendMatchesThePlatform();
+  LargeBoxesMatchThePlatform();
   KeyedCopiesLifecycle();
   PanelPorts(parent);
   MenuPort();

@@ -1,4 +1,4 @@
-#include "base/bmp.h"
+#include "pictures/bmp.h"
 
 #include <algorithm>
 #include <new>
@@ -110,9 +110,7 @@ bool IsBitCount(HeaderKind kind, int bits) {
 
 // Fills `out` with the white background and the size of the picture.
 BmpStatus Allocate(const Layout& layout, BmpPicture* out) {
-  try {
-    out->pixels.assign(static_cast<std::size_t>(layout.width) * layout.height, kWhitePixel);
-  } catch (const std::bad_alloc&) {
+  if (!out->pixels.assign(static_cast<std::size_t>(layout.width) * layout.height, kWhitePixel)) {
     return BmpStatus::NoMemory;
   }
   out->width = layout.width;
@@ -392,6 +390,24 @@ BmpStatus Finish(BmpStatus status, BmpPicture* picture) {
 }
 
 }  // namespace
+
+bool BmpPixels::assign(std::size_t count, std::uint32_t value) {
+  clear();
+  if (count == 0) return true;
+  data_.reset(new (std::nothrow) std::uint32_t[count]);
+  if (!data_) return false;
+  size_ = count;
+  std::fill(begin(), end(), value);
+  return true;
+}
+
+bool operator==(const BmpPixels& a, const BmpPixels& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+bool operator==(const BmpPixels& a, const std::vector<std::uint32_t>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
 
 BmpStatus ReadBmpFile(const std::uint8_t* data, std::size_t size, BmpPicture* picture,
                       std::int64_t maxPixels) {

@@ -30,6 +30,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace dz {
@@ -60,11 +61,49 @@ enum class BmpStatus {
 constexpr std::int32_t kMaxBmpSide = 32768;
 constexpr std::int64_t kMaxBmpPixels = std::int64_t{1} << 26;
 
+// The pixels of a picture in one block. The block is asked for without throwing, so a
+// picture too large for the memory left is refused with a status in every build, including
+// the program's, which is built without exceptions.
+class BmpPixels {
+ public:
+  using value_type = std::uint32_t;
+  using iterator = std::uint32_t*;
+  using const_iterator = const std::uint32_t*;
+
+  // count pixels of `value`; false (and no pixels) when the memory cannot be had.
+  [[nodiscard]] bool assign(std::size_t count, std::uint32_t value);
+  void clear() {
+    data_.reset();
+    size_ = 0;
+  }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::uint32_t* data() { return data_.get(); }
+  const std::uint32_t* data() const { return data_.get(); }
+  std::uint32_t* begin() { return data(); }
+  std::uint32_t* end() { return data() + size_; }
+  const std::uint32_t* begin() const { return data(); }
+  const std::uint32_t* end() const { return data() + size_; }
+  std::uint32_t& operator[](std::size_t i) { return data_[i]; }
+  const std::uint32_t& operator[](std::size_t i) const { return data_[i]; }
+
+ private:
+  std::unique_ptr<std::uint32_t[]> data_;
+  std::size_t size_ = 0;
+};
+
+bool operator==(const BmpPixels& a, const BmpPixels& b);
+bool operator==(const BmpPixels& a, const std::vector<std::uint32_t>& b);
+inline bool operator!=(const BmpPixels& a, const BmpPixels& b) {
+  return !(a == b);
+}
+
 struct BmpPicture {
   std::int32_t width = 0;
   std::int32_t height = 0;
   // width × height pixels, row by row from the top, each 0x00RRGGBB.
-  std::vector<std::uint32_t> pixels;
+  BmpPixels pixels;
 };
 
 // Reads a whole .bmp file. On a refusal `picture` is left empty (0 × 0, no pixels).
