@@ -22,14 +22,20 @@
   // ---- pointer --------------------------------------------------------------------------------
 
   const measureButton = document.getElementById('measure');
+  // A finger reaches this far (CSS pixels) beyond its point for a character's disc.
+  const FINGER_REACH = 22;
   let held = 0;
   let measureDrag = false;
+  let last = {x: 0, y: 0};  // the last position handed to the core
+  let shift = {x: 0, y: 0};  // from the finger to the disc it took, for the whole gesture
+  let gesturePointer = null;
+  let cutPointer = null;  // the pointer whose gesture the page ended, until it lifts
 
   function boardPoint(e) {
     const r = boardCanvas.getBoundingClientRect();
     return {
-      x: Math.floor((e.clientX - r.left) * BOARD_WIDTH / r.width),
-      y: Math.floor((e.clientY - r.top) * BOARD_HEIGHT / r.height),
+      x: Math.floor((e.clientX - r.left) * BOARD_WIDTH / r.width) + shift.x,
+      y: Math.floor((e.clientY - r.top) * BOARD_HEIGHT / r.height) + shift.y,
     };
   }
 
@@ -42,10 +48,38 @@
     return b;
   }
 
+  // A finger that presses next to a disc (not on any piece) takes the nearest disc within
+  // its reach, as though it had pressed the disc's centre; the mouse and the pen hit strictly.
+  function reachFor(e, p) {
+    if (e.pointerType !== 'touch') return;
+    const reach = Math.round(FINGER_REACH * BOARD_WIDTH / boardCanvas.getBoundingClientRect().width);
+    const at = module._malloc(8);
+    try {
+      if (module._dz_touch_target(p.x, p.y, reach, at)) {
+        shift = {x: module.HEAP32[at >> 2] - p.x, y: module.HEAP32[(at >> 2) + 1] - p.y};
+        p.x += shift.x;
+        p.y += shift.y;
+      }
+    } finally {
+      module._free(at);
+    }
+  }
+
+  function send(type, now, p) {
+    module._dz_pointer(type, now, p.x, p.y);
+    last = p;
+  }
+
   function onPointer(e) {
     if (!module || !e.isPrimary) return;
+    if (cutPointer !== null && e.pointerId === cutPointer) {
+      if (e.type === 'pointerup' || e.type === 'pointercancel') cutPointer = null;
+      return;
+    }
     if (e.type === 'pointerdown') {
       if (held === 0 && measureButton.getAttribute('aria-pressed') === 'true') measureDrag = true;
+      if (held === 0) shift = {x: 0, y: 0};
+      gesturePointer = e.pointerId;
       boardCanvas.setPointerCapture(e.pointerId);
       e.preventDefault();
     }
@@ -55,16 +89,37 @@
     const p = boardPoint(e);
     const pressed = now & ~held;
     const released = held & ~now;
-    if (pressed & LEFT) module._dz_pointer(event.LEFT_DOWN, now, p.x, p.y);
-    if (pressed & RIGHT) module._dz_pointer(event.RIGHT_DOWN, now, p.x, p.y);
-    if (e.type === 'pointermove') module._dz_pointer(event.MOVE, now, p.x, p.y);
-    if (released & LEFT) module._dz_pointer(event.LEFT_UP, now, p.x, p.y);
-    if (released & RIGHT) module._dz_pointer(event.RIGHT_UP, now, p.x, p.y);
+    if (pressed & LEFT) {
+      reachFor(e, p);
+      send(event.LEFT_DOWN, now, p);
+    }
+    if (pressed & RIGHT) send(event.RIGHT_DOWN, now, p);
+    if (e.type === 'pointermove') send(event.MOVE, now, p);
+    if (released & LEFT) send(event.LEFT_UP, now, p);
+    if (released & RIGHT) send(event.RIGHT_UP, now, p);
     held = now;
-    if (held === 0 && measureDrag) {
+    if (held === 0) endGesture();
+  }
+
+  function endGesture() {
+    shift = {x: 0, y: 0};
+    if (measureDrag) {
       measureDrag = false;
       measureButton.setAttribute('aria-pressed', 'false');
     }
+  }
+
+  // Ends the gesture in progress where the core saw it last (the board is re-laid under the
+  // pointer); the pointer is ignored until it lifts.
+  function cutGesture() {
+    if (held === 0) return;
+    const now = held;
+    held = 0;
+    if (now & LEFT) send(event.LEFT_UP, 0, last);
+    if (now & RIGHT) send(event.RIGHT_UP, 0, last);
+    endGesture();
+    cutPointer = gesturePointer;
+    if (boardCanvas.hasPointerCapture(cutPointer)) boardCanvas.releasePointerCapture(cutPointer);
   }
 
   function wirePointer() {
@@ -73,6 +128,9 @@
       boardCanvas.addEventListener(type, onPointer);
     }
     boardCanvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
+    // A board that answers clicks is where a browser's touch adjustment keeps a finger that
+    // lands on it, rather than on a control near its edge.
+    boardCanvas.addEventListener('click', function () {});
     measureButton.addEventListener('click', function () {
       const on = measureButton.getAttribute('aria-pressed') !== 'true';
       measureButton.setAttribute('aria-pressed', on ? 'true' : 'false');
@@ -85,8 +143,10 @@
     return location.href.split('#')[0];
   }
 
+  // The link carries the board on the screen, whatever the code field shows.
   function copyLink() {
-    const code = ports.port.getText(BOARD, ids.IDC_BOARD_CODE);
+    if (!module) return;
+    const code = module.UTF8ToString(module._dz_board_code());
     const link = pageAddress() + '#' + LINK_PREFIX + encodeURIComponent(code);
     ports.putClipboard(link, function () {
       // The link goes into the address bar (without loading it again) for the user to copy.
@@ -112,31 +172,43 @@
 
   // ---- start ----------------------------------------------------------------------------------
 
+  let boardHandle = 0;
+  let boardScaleNow = 0;
+
+  // The board's drawing store at the device's pixels for its size on the screen: 601 × 600
+  // CSS pixels wide in the window, the screen's width in the narrow layout (style.css).
+  // The core's board stays 601 × 600 board pixels.
+  function boardScale() {
+    const dpr = Math.max(1, window.devicePixelRatio || 1);
+    return Math.round(boardCanvas.getBoundingClientRect().width * dpr) / BOARD_WIDTH;
+  }
+
   function sizeBoard() {
-    boardCanvas.width = Math.round(BOARD_WIDTH * canvas.scale);
-    boardCanvas.height = Math.round(BOARD_HEIGHT * canvas.scale);
+    const s = boardScale();
+    // The core's own surfaces are made once: never coarser than the device, nor than the
+    // board on this screen.
+    canvas.setScale(Math.max(s, window.devicePixelRatio || 1));
+    boardCanvas.width = Math.round(BOARD_WIDTH * s);
+    boardCanvas.height = Math.round(BOARD_HEIGHT * s);
     const ctx = boardCanvas.getContext('2d', {alpha: false});
     ctx.fillStyle = '#f0f0f0';
     ctx.fillRect(0, 0, boardCanvas.width, boardCanvas.height);
   }
 
-  // On a screen narrower than the window (a tablet upright), the whole window is scaled
-  // down to fit; pointer positions follow the scaled board.
-  function fitWindow() {
-    const win = document.getElementById('window');
-    win.style.transform = '';
-    const room = document.documentElement.clientWidth - 2 * win.offsetLeft;
-    const s = Math.min(1, room / win.offsetWidth);
-    if (s < 1) {
-      win.style.transformOrigin = '0 0';
-      win.style.transform = 'scale(' + s + ')';
-    }
+  // A turned or resized screen re-lays the page by its style alone (fields, their text and
+  // focus stay); the board is drawn again at its new size, and a drag in progress ends.
+  function relay() {
+    if (!boardHandle) return;
+    const s = boardScale();
+    if (s === boardScaleNow) return;
+    cutGesture();
+    canvas.rescale(boardHandle, s);
+    boardScaleNow = s;
+    ports.paint();
   }
 
   function start() {
     ports.placeControls();
-    fitWindow();
-    window.addEventListener('resize', fitWindow);
     ports.wire();
     sizeBoard();
     wirePointer();
@@ -160,9 +232,11 @@
       ports.start(module);
       return canvas.loadOwnPictures();
     }).then(function () {
-      const handle = canvas.register(boardCanvas, BOARD_WIDTH, BOARD_HEIGHT, canvas.scale);
+      boardScaleNow = boardScale();
+      boardHandle = canvas.register(boardCanvas, BOARD_WIDTH, BOARD_HEIGHT, boardScaleNow);
       document.title = module.UTF8ToString(module._dz_title());
-      module._dz_start(handle, BOARD_WIDTH, BOARD_HEIGHT);
+      module._dz_start(boardHandle, BOARD_WIDTH, BOARD_HEIGHT);
+      window.addEventListener('resize', relay);
       loadFromAddress();
       page.requestPaint();
       document.documentElement.dataset.ready = 'true';

@@ -4,10 +4,6 @@
 'use strict';
 
 (function (dozero) {
-  // The largest box blended as a whole; beyond it only the part on the surface is keyed.
-  // The same cut as the core's bounded canvas will make for every front-end: this one goes
-  // when it does.
-  const LARGEST_BLEND = 4096;
   // The keyed pictures kept: a few sizes of each, and never more pixels than this in all.
   const KEYED_CACHE_SIZE = 24;
   const KEYED_CACHE_PIXELS = 24 * 1024 * 1024;
@@ -18,7 +14,9 @@
   const DEFAULT_FONT = '400 15px "MS UI Gothic", "Meiryo UI", "IPAGothic", system-ui, sans-serif';
   const DEFAULT_FONT_HEIGHT = 16;
 
-  const scale = Math.max(1, window.devicePixelRatio || 1);
+  // Device pixels per board pixel of the surfaces the core makes: the page sets it from
+  // its layout before the core starts.
+  let scale = Math.max(1, window.devicePixelRatio || 1);
   let core = null;
 
   // ---- surfaces ---------------------------------------------------------------------------
@@ -44,6 +42,18 @@
     surfaces.set(handle, {canvas: canvas, ctx: ctx, w: w, h: h, s: s, penColour: -1, penWidth: -1,
       penStyle: -1, label: -1});
     return handle;
+  }
+
+  // The on-screen board at a new scale (its drawing is lost; the page repaints it).
+  function rescale(handle, s) {
+    const S = surfaces.get(handle);
+    if (!S || S.s === s) return;
+    S.canvas.width = Math.round(S.w * s);
+    S.canvas.height = Math.round(S.h * s);
+    S.s = s;
+    S.ctx.setTransform(s, 0, 0, s, 0, 0);
+    S.ctx.imageSmoothingEnabled = false;
+    S.penColour = S.penWidth = S.penStyle = S.label = -1;  // a resized canvas forgets them
   }
 
   function newCanvas(w, h) {
@@ -198,7 +208,15 @@
     const D = surfaces.get(handle);
     const S = surfaces.get(source);
     if (!D || !S) return;
+    // Between surfaces of different scales (the board on a narrow screen) the copy is
+    // resampled smoothly; at the same scale it is pixel for pixel.
+    const resample = D.s !== S.s;
+    if (resample) {
+      D.ctx.imageSmoothingEnabled = true;
+      D.ctx.imageSmoothingQuality = 'high';
+    }
     D.ctx.drawImage(S.canvas, sx * S.s, sy * S.s, w * S.s, h * S.s, x, y, w, h);
+    if (resample) D.ctx.imageSmoothingEnabled = false;
   }
 
   // The picture stretched to w x h with its transparent colour keyed out, made once per
@@ -247,18 +265,6 @@
     const S = surfaces.get(source);
     if (!D || !S || w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;
     if (sx < 0 || sy < 0 || sx + sw > S.w || sy + sh > S.h) return 0;
-    if (w > LARGEST_BLEND || h > LARGEST_BLEND) {
-      // Only the part that meets the surface, with the matching part of the picture.
-      const x0 = Math.max(x, 0), y0 = Math.max(y, 0);
-      const x1 = Math.min(x + w, D.w), y1 = Math.min(y + h, D.h);
-      if (x0 >= x1 || y0 >= y1) return 1;
-      const sx0 = sx + Math.floor((x0 - x) * sw / w);
-      const sy0 = sy + Math.floor((y0 - y) * sh / h);
-      const sx1 = sx + Math.floor(((x1 - x) * sw + w - 1) / w);
-      const sy1 = sy + Math.floor(((y1 - y) * sh + h - 1) / h);
-      return blend(handle, x0, y0, x1 - x0, y1 - y0, source, sx0, sy0, Math.max(sx1 - sx0, 1),
-          Math.max(sy1 - sy0, 1), opacity, transparent);
-    }
     const picture = keyed(source, S, sx, sy, sw, sh, w, h, transparent);
     if (!picture) return 0;
     D.ctx.globalAlpha = (opacity & 255) / 255;
@@ -346,7 +352,9 @@
   }
 
   dozero.canvas = {
-    scale: scale,
+    get scale() { return scale; },
+    setScale: function (s) { scale = s; },
+    rescale: rescale,
     start: function (module) { core = module; },
     register: register,
     base64Bytes: base64Bytes,

@@ -22,11 +22,6 @@
     if (core) core._dz_command(panel, id);
   }
 
-  // Whether a text is a whole name in code page 932, as the core stores it.
-  function nameFits(text) {
-    return !core || withStrings([text], function (p) { return core._dz_name_fits(p) !== 0; });
-  }
-
   // Texts as UTF-8 in the module's memory for the length of `fn`.
   function withStrings(strings, fn) {
     const pointers = strings.map(function (s) {
@@ -44,9 +39,22 @@
 
   // ---- panels ---------------------------------------------------------------------------------
 
+  // True when a character's name keeps all of `s` (what a code carries).
+  function nameFits(s) {
+    return !core || withStrings([s], function (p) { return core._dz_name_fits(p) === 1; });
+  }
+
+  // The longest start of `s`, in whole characters, that a name keeps.
+  function namePart(s) {
+    const chars = Array.from(s);
+    while (chars.length > 0 && !nameFits(chars.join(''))) chars.pop();
+    return chars.join('');
+  }
+
   function setText(panel, id, s) {
     const c = control(panel, id);
     if (!c) return;
+    if (panel === MARKER && id === ids.IDC_MARKER_NAME) s = namePart(s);
     c.value = s;
     c.dzKept = s;
   }
@@ -98,14 +106,34 @@
     if (panels[panel]) panels[panel].hidden = !show;
   }
 
-  // The controls where their dialog units put them; a list keeps its own height.
+  // The controls where their dialog units put them (a list keeps its own height), and their
+  // order in the narrow layout's single column: by rows of the panel, top to bottom, each
+  // row left to right, a break before every row.
   function placeControls() {
-    for (const el of document.querySelectorAll('.panel [data-rect]')) {
-      const r = el.dataset.rect.split(',').map(Number);
-      el.style.left = Math.round(r[0] * DLU_X) + 'px';
-      el.style.top = Math.round(r[1] * DLU_Y) + 'px';
-      el.style.width = Math.round(r[2] * DLU_X) + 'px';
-      if (el.tagName !== 'SELECT') el.style.height = Math.round(r[3] * DLU_Y) + 'px';
+    for (const form of panels) {
+      const placed = Array.from(form.querySelectorAll(':scope > [data-rect]'), function (el) {
+        return {el: el, r: el.dataset.rect.split(',').map(Number)};
+      });
+      for (const c of placed) {
+        c.el.style.setProperty('--left', Math.round(c.r[0] * DLU_X) + 'px');
+        c.el.style.setProperty('--top', Math.round(c.r[1] * DLU_Y) + 'px');
+        c.el.style.setProperty('--width', Math.round(c.r[2] * DLU_X) + 'px');
+        if (c.el.tagName !== 'SELECT') c.el.style.setProperty('--height', Math.round(c.r[3] * DLU_Y) + 'px');
+      }
+      placed.sort(function (a, b) { return a.r[1] - b.r[1] || a.r[0] - b.r[0]; });
+      let row = -1;
+      let bottom = -Infinity;
+      placed.forEach(function (c, i) {
+        if (c.r[1] >= bottom) {  // below everything so far: a new row
+          row = i;
+          const rowBreak = document.createElement('div');
+          rowBreak.className = 'row-break';
+          rowBreak.style.order = String(2 * i);
+          form.appendChild(rowBreak);
+        }
+        bottom = Math.max(bottom, c.r[1] + c.r[3]);
+        c.el.style.order = String(2 * row + 1);
+      });
     }
   }
 
@@ -120,11 +148,11 @@
         if (el.tagName === 'INPUT') {
           const isName = panel === MARKER && id === ids.IDC_MARKER_NAME;
           el.dzKept = el.value;  // the text before the user's change (setText keeps it too)
-          // The name box takes a whole name at most (what a code carries), whatever the
-          // font: a change that makes it longer is refused and the text stays as it was.
+          // The name box takes no more than a name keeps: a change beyond it is refused
+          // and the text before it stays.
           const changed = function () {
             const kept = el.dzKept;
-            if (isName && el.value.length > kept.length && !nameFits(el.value)) {
+            if (isName && el.value !== kept && !nameFits(el.value)) {
               const at = Math.max(0, (el.selectionStart || 0) - (el.value.length - kept.length));
               el.value = kept;
               el.setSelectionRange(at, at);
@@ -133,10 +161,16 @@
             el.dzKept = el.value;
             command(panel, id);
           };
+          // A text put into the name box by no typing (a script, an autofill) is cut to
+          // what the name keeps before its command reads it.
+          const notified = function () {
+            if (isName && !nameFits(el.value)) el.value = el.dzKept = namePart(el.value);
+            command(panel, id);
+          };
           el.addEventListener('input', function (e) { if (!e.isComposing) changed(); });
           el.addEventListener('compositionend', changed);
-          el.addEventListener('focus', function () { command(panel, id); });
-          el.addEventListener('blur', function () { command(panel, id); });
+          el.addEventListener('focus', notified);
+          el.addEventListener('blur', notified);
           el.addEventListener('keydown', function (e) { if (e.key === 'Enter') e.preventDefault(); });
         } else if (el.tagName === 'SELECT') {
           el.addEventListener('change', function () { command(panel, id); });

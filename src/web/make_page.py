@@ -197,9 +197,7 @@ def control_html(c, controls, ids):
     if c["kind"] == "select":
         return "<select%s%s%s></select>" % (attrs, label, extra)
     if c["kind"] == "input":
-        # An edit that does not scroll takes no more text than it shows.
-        fixed = "" if "ES_AUTOHSCROLL" in c["styles"] else " data-no-scroll"
-        return '<input type="text"%s%s spellcheck="false"%s%s>' % (attrs, label, fixed, extra)
+        return '<input type="text"%s%s spellcheck="false"%s>' % (attrs, label, extra)
     if c["kind"] == "pushlike":
         return '<button type="button" class="pushlike"%s aria-pressed="false"%s>%s</button>' % (
             attrs, extra, e(c["caption"]))

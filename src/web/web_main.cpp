@@ -76,11 +76,6 @@ EMSCRIPTEN_KEEPALIVE int dz_command(int panel, int control) {
   return static_cast<int>(dz::RunPanelCommand(static_cast<dz::Panel>(panel), control));
 }
 
-// 1 when the UTF-8 text is at most a name's bytes of code page 932.
-EMSCRIPTEN_KEEPALIVE int dz_name_fits(const char* utf8) {
-  return dz::web::Utf8ToCp932(utf8).size() <= static_cast<std::size_t>(dz::kNameBytes) ? 1 : 0;
-}
-
 EMSCRIPTEN_KEEPALIVE void dz_choose_file(const char* path, const char* name) {
   dz::web::SetChosenFile(path, name);
 }

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "base/bmp.h"
+#include "pictures/bmp.h"
 #include "panels/panels.h"
 #include "web/page.h"
 #include "web/text.h"

@@ -1,5 +1,6 @@
 // Shared set-up of the browser tests: a static server for the built site on 127.0.0.1,
-// headless Chromium through puppeteer-core, and helpers that act as a user would.
+// a headless browser through puppeteer-core (Chromium, or Firefox over WebDriver BiDi when
+// DOZERO_BROWSER=firefox), and helpers that act as a user would.
 'use strict';
 
 const {spawn} = require('node:child_process');
@@ -12,11 +13,18 @@ const puppeteer = require('puppeteer-core');
 const root = path.resolve(__dirname, '../..');
 const site = process.env.DOZERO_SITE || path.join(root, 'build/web/site');
 
-function chromiumPath() {
-  for (const p of [process.env.CHROMIUM, '/usr/bin/chromium', '/usr/bin/chromium-browser']) {
+// The engine of this run: 'chromium' or 'firefox' (tests/web/run runs both).
+const engine = process.env.DOZERO_BROWSER || 'chromium';
+if (!['chromium', 'firefox'].includes(engine)) throw new Error(`unknown DOZERO_BROWSER ${engine}`);
+const firefox = engine === 'firefox';
+
+function executable() {
+  const candidates = firefox ? [process.env.FIREFOX, '/usr/bin/firefox-esr'] :
+    [process.env.CHROMIUM, '/usr/bin/chromium', '/usr/bin/chromium-browser'];
+  for (const p of candidates) {
     if (p && fs.existsSync(p)) return p;
   }
-  throw new Error('chromium not found; run scripts/setup');
+  throw new Error(`${engine} not found; run scripts/setup`);
 }
 
 // Serves `dir` with Python's http.server on a free port; resolves to {url, stop}.
@@ -63,8 +71,9 @@ function testHooks() {
   window.dozeroTest = {
     // The board's pixel at board position (x, y): [r, g, b].
     pixel(x, y) {
-      const s = Math.max(1, window.devicePixelRatio || 1);
-      const board = document.getElementById('board').getContext('2d');
+      const canvas = document.getElementById('board');
+      const s = canvas.width / 601;
+      const board = canvas.getContext('2d');
       const d = board.getImageData(Math.floor(x * s), Math.floor(y * s), 1, 1).data;
       return [d[0], d[1], d[2]];
     },
@@ -76,9 +85,16 @@ function testHooks() {
 }
 
 async function launch() {
-  const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'dozero-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: chromiumPath(),
+  const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), `dozero-${engine}-`));
+  const browser = await puppeteer.launch(firefox ? {
+    browser: 'firefox',
+    executablePath: executable(),
+    headless: true,
+    userDataDir,
+    // The asynchronous clipboard without the paste prompt a user answers.
+    extraPrefsFirefox: {'intl.accept_languages': 'ja', 'dom.events.testing.asyncClipboard': true},
+  } : {
+    executablePath: executable(),
     headless: true,
     userDataDir,
     args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
@@ -88,6 +104,7 @@ async function launch() {
   const newPage = browser.newPage.bind(browser);
   browser.newPage = async () => {
     const page = await newPage();
+    await page.setViewport({width: 1000, height: 720, deviceScaleFactor: 1});
     await page.evaluateOnNewDocument(testHooks);
     return page;
   };
@@ -102,7 +119,6 @@ async function launch() {
 // Opens the page and waits until the core has started and drawn its first board.
 async function openPage(browser, url) {
   const page = await browser.newPage();
-  await page.setViewport({width: 1000, height: 720, deviceScaleFactor: 1});
   page.errors = [];
   page.on('pageerror', (e) => page.errors.push(String(e)));
   await page.goto(url);
@@ -123,10 +139,14 @@ async function boardBox(page) {
   });
 }
 
+// A point a little into a pixel: Chromium keeps fractions of input positions, Firefox
+// rounds them to whole pixels.
+const INSIDE = 0.25;
+
 // Real mouse input at board pixel (x, y).
 async function mouseAt(page, x, y) {
   const b = await boardBox(page);
-  await page.mouse.move(b.x + x + 0.5, b.y + y + 0.5);
+  await page.mouse.move(b.x + x + INSIDE, b.y + y + INSIDE);
 }
 
 async function press(page, x, y, button = 'left') {
@@ -143,7 +163,7 @@ async function release(page, x, y, button = 'left') {
 async function drag(page, from, to, {button = 'left', steps = 4} = {}) {
   await press(page, from[0], from[1], button);
   const b = await boardBox(page);
-  await page.mouse.move(b.x + to[0] + 0.5, b.y + to[1] + 0.5, {steps});
+  await page.mouse.move(b.x + to[0] + INSIDE, b.y + to[1] + INSIDE, {steps});
   await page.mouse.up({button});
   await settle(page);
 }
@@ -214,7 +234,7 @@ async function pixel(page, x, y) {
 }
 
 module.exports = {
-  root, site, ids, pageFiles, serve, launch, openPage, settle, press, release, drag, click,
+  engine, firefox, INSIDE, root, site, ids, pageFiles, serve, launch, openPage, settle, press, release, drag, click,
   mouseAt, BOARD, MARKER, AREA, ctl, value, code, clickControl, loadCode, visible, menu,
   menuMarks, pixel,
 };
