@@ -810,6 +810,12 @@ room_members() {  # TCP WS
       "${pub[@]}" -t "rooms/$id/grid" -n &&
       head -c 60 /dev/urandom | "${pub[@]}" -t "rooms/$id/p/a0123456789abcdef-2" -s ||
       fail "mosquitto_pub failed"
+    # The broker took them (the room id and its access list are right) and keeps them.
+    local kept
+    kept=$(timeout 10 mosquitto_sub -h 127.0.0.1 -p "$tcp" -u "$id" -t "rooms/$id/#" \
+      --retained-only -W 2 -F %t 2>/dev/null)
+    check "retained pieces: two of the members, two of the raw publisher" "4" \
+      "$(grep -c "^rooms/$id/p/" <<<"$kept")"
   fi
   local second_pfx=$pfx second_pid=$prog_pid
   pfx=$first_pfx
