@@ -11,6 +11,13 @@
 #define IDM_ROUND_DOWN 40018
 #define IDM_ROUND_UP 40017
 
+/* Menu AREAMENU, pop-up "ルーム" (the Windows program only), and its join dialog
+   ROOMJOINDLG. */
+#define IDM_ROOM_CREATE 40101
+#define IDM_ROOM_JOIN 40102
+#define IDM_ROOM_LEAVE 40103
+#define IDC_ROOM_LINK 1101
+
 /* Board panel SIDEDLG. */
 #define IDC_BOARD_GRID 1008
 #define IDC_BOARD_CODE 1007

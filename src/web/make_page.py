@@ -11,6 +11,8 @@ Windows edition is built from, so that the two editions' panels and menu cannot 
   ComboBox → select, Edit → input, push button → button, push-like check box → a button
   with aria-pressed, Static → span. A select or input is named after the static text that
   ends just above it or just left of it.
+- The Windows program's own resources stay out of the page: the menu bar's pop-ups of
+  WINDOWS_ONLY_POPUPS, and DIALOG resources (only DIALOGEX resources are panels).
 - OUT_JS (ids.js) sets dozero.ids (every macro of IDS_H), dozero.panelOf (the data-panel of
   every control) and one table for each enum of POINTER_H.
 
@@ -27,6 +29,9 @@ PAGE_ATTRIBUTES = {
 }
 # The element id of each pop-up menu, by caption.
 POPUP_IDS = {"設定": "settings", "距離丸め": "rounding"}
+# The menu bar's pop-ups of the Windows program alone: the page has its own controls for
+# them (a ルーム button).
+WINDOWS_ONLY_POPUPS = {"ルーム"}
 # A combo box's height in the script is its dropped list; the page's select is the closed
 # box, as high as an edit.
 CLOSED_COMBO_HEIGHT = 12
@@ -230,6 +235,8 @@ def menu_html(menu, ids, pad):
     for popup in menu:
         if "items" not in popup:
             raise Failure("the menu bar holds pop-ups only")
+        if popup["caption"] in WINDOWS_ONLY_POPUPS:
+            continue
         pid = popup_id(popup["caption"])
         out.append(pad + '<div class="menu">')
         out.append(pad + '  <button type="button" id="%s-button" aria-haspopup="menu" '

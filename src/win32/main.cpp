@@ -6,6 +6,7 @@
 #include <commctrl.h>  // after windows.h, which it needs
 // clang-format on
 
+#include "app/room_session.h"
 #include "base/geometry.h"
 #include "panels/ids.h"
 #include "panels/panels.h"
@@ -34,8 +35,11 @@ INT_PTR CALLBACK PanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITDIALOG:
       reinterpret_cast<AppHandles*>(lParam)->PanelWindow(P) = dialog;
       return 0;
-    case WM_COMMAND:
-      return DialogResultOf(RunPanelCommand(P, LOWORD(wParam)));
+    case WM_COMMAND: {
+      const INT_PTR result = DialogResultOf(RunPanelCommand(P, LOWORD(wParam)));
+      AfterInput();
+      return result;
+    }
     default:
       return 0;
   }

@@ -7,11 +7,13 @@
 #include "app/frame.h"
 #include "app/main_window.h"
 #include "app/pointer.h"
+#include "app/room_session.h"
 #include "app/settings.h"
 #include "base/geometry.h"
 #include "version.h"
 #include "win32/gdi_canvas.h"
 #include "win32/messages.h"
+#include "win32/room_window.h"
 #include "win32/window_dc.h"
 
 namespace dz::win32 {
@@ -39,6 +41,9 @@ void MainWindow::OnCreate() {
   handles_.referenceDc = dc.Get();
   StartUp();
   handles_.referenceDc = nullptr;
+  wchar_t title[260] = {};
+  GetWindowTextW(window_, title, 260);
+  StartRoom(window_, handles_.appInstance, title);
 }
 
 void MainWindow::OnPaint() {
@@ -56,6 +61,7 @@ void MainWindow::OnClose() {
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (HandleRoomMessage(message, wParam, lParam)) return 0;
   switch (message) {
     case WM_CREATE:
       OnCreate();
@@ -71,21 +77,27 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       OnSettingsCommand(LOWORD(wParam));
+      AfterInput();
       return 0;
     case WM_LBUTTONDOWN:
       OnLeftButtonDown(BoardPoint(lParam));
+      AfterInput();
       return 0;
     case WM_MOUSEMOVE:
       OnMouseMove(HeldButtonsOf(wParam), BoardPoint(lParam));
+      AfterInput();
       return 0;
     case WM_LBUTTONUP:
       OnLeftButtonUp(BoardPoint(lParam));
+      AfterInput();
       return 0;
     case WM_RBUTTONDOWN:
       OnRightButtonDown();
+      AfterInput();
       return 0;
     case WM_RBUTTONUP:
       OnRightButtonUp();
+      AfterInput();
       return 0;
     default:
       return DefWindowProcW(window_, message, wParam, lParam);

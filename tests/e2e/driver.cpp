@@ -493,6 +493,9 @@ void Run(const Args& a) {
     Need(a, 1, "menu ID");
     Send(NeedMain(), WM_COMMAND, static_cast<WPARAM>(Num(a[1])), 0);
     Frame();
+  } else if (c == "menu-post") {  // ID: a menu command that may open a modal dialog
+    Need(a, 1, "menu-post ID");
+    PostMessageW(NeedMain(), WM_COMMAND, static_cast<WPARAM>(Num(a[1])), 0);
   } else if (c == "button") {  // PANEL ID: a click on the button
     Need(a, 2, "button PANEL ID");
     Send(Control(a[1], a[2]), BM_CLICK, 0, 0);
@@ -574,6 +577,22 @@ void Run(const Args& a) {
     if (!button) Fail("the dialog has no button " + a[1]);
     PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     WaitDialogGone(dlg, 10000);
+    Line("ok");
+  } else if (c == "dialog-settext") {  // ID TEXT [ms]: the text of a control of a dialog
+    if (a.size() != 3 && a.size() != 4) Fail("usage: dialog-settext ID TEXT [MS]");
+    HWND dlg = WaitDialog(a.size() > 3 ? Num(a[3]) : 10000);
+    HWND ctl = GetDlgItem(dlg, static_cast<int>(Num(a[1])));
+    if (!ctl) Fail("the dialog has no control " + a[1]);
+    std::wstring w = Wide(DecodeArg(a[2]));
+    Send(ctl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    Line("ok");
+  } else if (c == "dialog-post") {  // ID [ms]: a click on a button of a dialog, not waited for
+    if (a.size() != 2 && a.size() != 3) Fail("usage: dialog-post ID [MS]");
+    HWND dlg = WaitDialog(a.size() > 2 ? Num(a[2]) : 10000);
+    const int id = static_cast<int>(Num(a[1]));
+    HWND button = GetDlgItem(dlg, id);
+    if (!button) Fail("the dialog has no control " + a[1]);
+    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     Line("ok");
   } else if (c == "open-file") {  // PATH [ms]: the open-file dialog, file name typed, Open
     if (a.size() != 2 && a.size() != 3) Fail("usage: open-file PATH [MS]");

@@ -4,7 +4,7 @@
 
 scenarios=(start add drag_snap drag_real area_drag melee panels no_selection grid picture clipboard
   hostile full_board close ring distances measure perpendiculars missing_pictures menu
-  huge_area_selected huge_area_heap clear_then_add look)
+  huge_area_selected huge_area_heap clear_then_add look room)
 
 # Scenarios of faults not mended yet: they run only when named (tests/e2e/run NAME) or with
 # E2E_PENDING=1, and move to the list above with the mend.
@@ -716,4 +716,126 @@ sc_look() {
   size=${size#601,0,}
   check_num "board panel no wider than the room beside the board" "${size%x*}" -le 200
   keep_shot look
+}
+
+# ---- rooms ----------------------------------------------------------------------------------
+
+# The room id (the broker user name) of a room link: HKDF-SHA-256 of its secret.
+room_id_of() {  # LINK
+  python3 - "$1" <<'PY'
+import base64, hashlib, hmac, re, sys
+secret = base64.urlsafe_b64decode(re.search(r"#room=([\w-]{43})", sys.argv[1]).group(1) + "=")
+prk = hmac.new(bytes(32), secret, hashlib.sha256).digest()
+print(hmac.new(prk, b"dozero room id v1\x01", hashlib.sha256).digest()[:16].hex())
+PY
+}
+
+# Waits up to 10 s for the main window's title to be TITLE; prints the last one seen.
+wait_title() {  # TITLE
+  local i t
+  for i in $(seq 50); do
+    t=$(d gettext main)
+    [ "$t" = "$1" ] && break
+    sleep 0.2
+  done
+  printf '%s\n' "$t"
+}
+
+# Waits up to 10 s for the code field to be CODE; prints the last one seen.
+wait_code() {  # CODE
+  local i t
+  for i in $(seq 50); do
+    t=$(code)
+    [ "$t" = "$1" ] && break
+    sleep 0.2
+  done
+  printf '%s\n' "$t"
+}
+
+# Two programs in one room on a real broker: the link made by one (ルーム menu, clipboard)
+# joins the other through the join dialog; changes go both ways; the title counts the
+# members; a raw publisher's garbage on the room's topics changes nothing; leaving gives
+# the plain title back.
+sc_room() {
+  local tcp=$((20000 + $$ % 20000)) broker_dir=$e2e_dir/broker-$$ broker_pid
+  local ws=$((tcp + 20000))
+  broker_pid=$(. scripts/lib/broker.sh && dz_broker_start "$broker_dir" "$tcp" "$ws") ||
+    { fail "the broker did not start"; return; }
+  prog_env=(DOZERO_BROKER_TCP=127.0.0.1:$tcp DOZERO_BROKER_WS=ws://127.0.0.1:$ws
+    DOZERO_PAGE=http://127.0.0.1:8000/)
+  room_members "$tcp" "$ws"
+  prog_env=()
+  (. scripts/lib/broker.sh && dz_broker_stop "$broker_pid")
+  rm -rf "$broker_dir"
+}
+
+room_members() {  # TCP WS
+  local tcp=$1 ws=$2 title="dozero ver 0.50" room="ルーム: " link id
+  start_program || return
+  d button board $IDC_BOARD_ADD_MARKER >/dev/null
+  d click 15 15 \; settext marker $IDC_MARKER_NAME "$(hex "あ")" >/dev/null
+  local board="あ:1,1:r"
+  check "code before the room" "$board" "$(code)"
+  d menu-post $IDM_ROOM_CREATE >/dev/null
+  check_match "the link shown" "^ルーム\|.*#room=" "$(d dialog)"
+  d answer ok >/dev/null
+  link=$(d clipboard)
+  check_match "room link on the clipboard" \
+    "^http://127\.0\.0\.1:8000/#room=[A-Za-z0-9_-]{43}&broker=ws://127\.0\.0\.1:$ws&tcp=127\.0\.0\.1:$tcp\$" \
+    "$link"
+  check "title with one member" "$title — ${room}接続 1人" "$(wait_title "$title — ${room}接続 1人")"
+  id=$(room_id_of "$link")
+
+  local first_pfx=$pfx first_pid=$prog_pid
+  new_prefix "$scenario_id-second"
+  prog_pid=""
+  if start_program; then
+    check "second program's title outside a room" "$title" "$(d gettext main)"
+    d menu-post $IDM_ROOM_JOIN >/dev/null
+    d dialog-settext $IDC_ROOM_LINK "$(hex "not a link")" \; dialog-post 1 >/dev/null
+    check "a bad link is refused" "ルーム|ルームのリンクではありません" "$(d dialog)"
+    d answer ok >/dev/null
+    d dialog-settext $IDC_ROOM_LINK "$(hex "$link")" \; dialog-post 1 >/dev/null
+    sleep 0.5
+    check "join dialog closed" "1" "$(d no-dialog)"
+    check "the joiner gets the board" "$board" "$(wait_code "$board")"
+    check "joiner's title: two members" "$title — ${room}接続 2人" \
+      "$(wait_title "$title — ${room}接続 2人")"
+    d button board $IDC_BOARD_ADD_AREA >/dev/null
+    board="あ:1,1:r rb:-14,-14:2"
+    check "joiner's own change" "$board" "$(code)"
+    # Garbage, an empty message and a message under a topic of another room.
+    local pub=(mosquitto_pub -h 127.0.0.1 -p "$tcp" -u "$id" -r)
+    "${pub[@]}" -t "rooms/$id/p/c0123456789abcdef-1" -m "garbage" &&
+      "${pub[@]}" -t "rooms/$id/grid" -n &&
+      head -c 60 /dev/urandom | "${pub[@]}" -t "rooms/$id/p/a0123456789abcdef-2" -s ||
+      fail "mosquitto_pub failed"
+    # The broker took them (the room id and its access list are right) and keeps them.
+    local kept
+    kept=$(timeout 10 mosquitto_sub -h 127.0.0.1 -p "$tcp" -u "$id" -t "rooms/$id/#" \
+      --retained-only -W 2 -F %t 2>/dev/null)
+    check "retained pieces: two of the members, two of the raw publisher" "4" \
+      "$(grep -c "^rooms/$id/p/" <<<"$kept")"
+  fi
+  local second_pfx=$pfx second_pid=$prog_pid
+  pfx=$first_pfx
+  prog_pid=$first_pid
+  check "the creator gets the joiner's change" "$board" "$(wait_code "$board")"
+  check "creator's title: two members" "$title — ${room}接続 2人" \
+    "$(wait_title "$title — ${room}接続 2人")"
+  d drag 15 15 75 45 >/dev/null
+  board="あ:61,31:r rb:-14,-14:2"
+  check "creator's drag" "$board" "$(code)"
+  pfx=$second_pfx
+  prog_pid=$second_pid
+  check "the joiner gets the drag" "$board" "$(wait_code "$board")"
+  d menu $IDM_ROOM_LEAVE >/dev/null
+  check "title after leaving" "$title" "$(wait_title "$title")"
+  check "the board stays after leaving" "$board" "$(code)"
+  stop_prefix
+  rm -rf "$pfx"
+  pfx=$first_pfx
+  prog_pid=$first_pid
+  check "garbage changed nothing; the other left" "$title — ${room}接続 1人|$board" \
+    "$(wait_title "$title — ${room}接続 1人")|$(code)"
 }

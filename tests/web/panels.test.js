@@ -35,7 +35,8 @@ function resources() {
       stack = [menus[m[1]] = []];
     } else if (stack && (m = /^POPUP "([^"]*)"$/.exec(line))) {
       const items = [];
-      stack[stack.length - 1].push([m[1], items]);
+      // The ルーム pop-up is the Windows program's own (the page has a ルーム button).
+      if (stack.length > 1 || m[1] !== 'ルーム') stack[stack.length - 1].push([m[1], items]);
       stack.push(items);
     } else if (stack && (m = /^MENUITEM "([^"]*)", (\w+)(, CHECKED)?$/.exec(line))) {
       stack[stack.length - 1].push([m[1], ids[m[2]], Boolean(m[3])]);

@@ -17,6 +17,7 @@
 #include "win32/gdi_canvas.h"
 #include "win32/messages.h"
 #include "win32/name_box.h"
+#include "win32/room_ports.h"
 #include "win32/text.h"
 #include "win32/win32_ports.h"
 #include "win32/window_dc.h"
@@ -769,6 +770,92 @@ void NameBoxLimit(HWND parent) {
 
 }  // namespace
 
+// ---- the room's crypto on CNG --------------------------------------------------------------
+
+std::vector<std::uint8_t> FromHex(const char* hex) {
+  std::vector<std::uint8_t> out;
+  for (; hex[0] != '\0' && hex[1] != '\0'; hex += 2) {
+    unsigned byte = 0;
+    std::sscanf(hex, "%2x", &byte);
+    out.push_back(static_cast<std::uint8_t>(byte));
+  }
+  return out;
+}
+
+// What a request answered, collected inside the call.
+struct Answers : dz::CryptoResults {
+  void OnSealed(std::uint32_t request, bool ok, const std::uint8_t* data, std::size_t n) override {
+    Take(request, ok, data, n);
+  }
+  void OnOpened(std::uint32_t request, bool ok, const std::uint8_t* data, std::size_t n) override {
+    Take(request, ok, data, n);
+  }
+  void Take(std::uint32_t request, bool ok, const std::uint8_t* data, std::size_t n) {
+    ++count;
+    id = request;
+    good = ok;
+    bytes.assign(data, data + (ok ? n : 0));
+  }
+  int count = 0;
+  std::uint32_t id = 0;
+  bool good = false;
+  std::vector<std::uint8_t> bytes;
+};
+
+// AES-256-GCM against the GCM specification's test case 16 (AES-256, 96-bit nonce, with
+// additional data); anything altered does not open; the answer comes inside the call.
+void CngGcm() {
+  const auto key = FromHex("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
+  const auto nonce = FromHex("cafebabefacedbaddecaf888");
+  const auto aad = FromHex("feedfacedeadbeeffeedfacedeadbeefabaddad2");
+  const auto plain = FromHex(
+      "d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532fcf0e2449"
+      "a6b525b16aedf5aa0de657ba637b39");
+  const auto sealed = FromHex(
+      "522dc1f099567d07f47f37a32a84427d643a8cdcbfe5c0c97598a2bd2555d1aa8cb08e48590dbb3da7b08b1056"
+      "828838c5f61e6393ba7a0abcc9f66276fc6ece0f4e1768cddf8853bb2d551b");
+  std::uint8_t k[dz::kRoomKeySize];
+  std::uint8_t n[dz::kNonceSize];
+  std::memcpy(k, key.data(), sizeof k);
+  std::memcpy(n, nonce.data(), sizeof n);
+  dz::win32::CngCrypto crypto;
+  Answers a;
+  crypto.Seal(a, 7, k, n, aad.data(), aad.size(), plain.data(), plain.size());
+  CHECK(a.count == 1 && a.id == 7 && a.good && a.bytes == sealed);
+  crypto.Open(a, 8, k, n, aad.data(), aad.size(), sealed.data(), sealed.size());
+  CHECK(a.count == 2 && a.id == 8 && a.good && a.bytes == plain);
+
+  struct Change {
+    std::size_t at;  // the byte of the sealed message flipped, or SIZE_MAX
+    std::size_t aadLen;
+    std::size_t size;
+  };
+  const std::size_t whole = sealed.size();
+  const Change changes[] = {
+      {whole - 1, aad.size(), whole},            // the tag
+      {0, aad.size(), whole},                    // the ciphertext
+      {SIZE_MAX, aad.size() - 1, whole},         // the additional data
+      {SIZE_MAX, aad.size(), whole - 1},         // cut short
+      {SIZE_MAX, aad.size(), dz::kTagSize - 1},  // shorter than a tag
+  };
+  for (const Change& c : changes) {
+    auto altered = sealed;
+    if (c.at != SIZE_MAX) altered[c.at] ^= 1;
+    const int before = a.count;
+    crypto.Open(a, 9, k, n, aad.data(), c.aadLen, altered.data(), c.size);
+    CHECK(a.count == before + 1 && a.id == 9 && !a.good);
+  }
+  n[0] ^= 1;  // another nonce
+  crypto.Open(a, 10, k, n, aad.data(), aad.size(), sealed.data(), sealed.size());
+  CHECK(a.id == 10 && !a.good);
+
+  std::uint8_t r1[32] = {};
+  std::uint8_t r2[32] = {};
+  crypto.Random(r1, sizeof r1);
+  crypto.Random(r2, sizeof r2);
+  CHECK(std::memcmp(r1, r2, sizeof r1) != 0 && std::count(r1, r1 + sizeof r1, std::uint8_t{0}) < 8);
+}
+
 int main() {
   handles.appInstance = GetModuleHandleW(nullptr);
   dz::win32::InstallPorts(handles);
@@ -787,6 +874,7 @@ int main() {
   PictureFormats();
   DirectoryPort();
   NameBoxLimit(parent);
+  CngGcm();
   std::printf("%d checks, %d failed\n", checks, failures);
   return failures == 0 ? 0 : 1;
 }
