@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "pictures/bmp.h"
 #include "panels/panels.h"
+#include "pictures/bmp.h"
 #include "web/page.h"
 #include "web/text.h"
 #include "web/web_canvas.h"

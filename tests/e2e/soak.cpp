@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
-#include "panels/ids.h"
 #include "driver.h"
+#include "panels/ids.h"
 
 using driver::Args;
 

@@ -1,7 +1,7 @@
 #include "app/settings.h"
 
-#include "panels/ids.h"
 #include "fake_ports.h"
+#include "panels/ids.h"
 
 namespace dz::testing {
 namespace {
