@@ -3,45 +3,17 @@
 // mosquitto started for the run; the clocks are the pages' shared high-resolution time.
 //   node bench/web/rooms.js [SAMPLES]
 'use strict';
-const {execFileSync} = require('node:child_process');
-const fs = require('node:fs');
-const net = require('node:net');
-const os = require('node:os');
-const path = require('node:path');
 const h = require('../../tests/web/harness');
 
 const SAMPLES = Number(process.argv[2] || 200);
-
-function freePort() {
-  return new Promise((resolve) => {
-    const s = net.createServer().listen(0, '127.0.0.1', () => {
-      const {port} = s.address();
-      s.close(() => resolve(port));
-    });
-  });
-}
-
-function broker(fn, ...args) {
-  return execFileSync('bash', ['-c', `. scripts/lib/broker.sh; ${fn} "$@"`, 'broker', ...args],
-      {cwd: h.root, encoding: 'utf8'}).trim();
-}
 
 function percentile(sorted, p) {
   return sorted[Math.min(sorted.length - 1, Math.floor(p * sorted.length))];
 }
 
 (async () => {
-  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'dozero-room-bench-'));
-  fs.chmodSync(scratch, 0o755);
-  const tcp = await freePort();
-  const ws = await freePort();
-  const pid = broker('dz_broker_start', path.join(scratch, 'broker'), tcp, ws);
-  const site = path.join(scratch, 'site');
-  fs.cpSync(h.site, site, {recursive: true});
-  execFileSync('python3', [path.join(h.root, 'src/web/set_broker.py'),
-    path.join(h.site, 'index.html'), path.join(site, 'index.html'), `ws://127.0.0.1:${ws}`,
-    `127.0.0.1:${tcp}`]);
-  const server = await h.serve(site);
+  const roomBroker = await h.roomBroker();
+  const server = await h.serve(roomBroker.site);
   const browser = await h.launch();
   try {
     await browser.defaultBrowserContext().overridePermissions(new URL(server.url).origin,
@@ -84,8 +56,7 @@ function percentile(sorted, p) {
   } finally {
     await browser.close();
     server.stop();
-    broker('dz_broker_stop', pid);
-    fs.rmSync(scratch, {recursive: true, force: true});
+    roomBroker.stop();
   }
 })().catch((e) => {
   console.error(e);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gcm_vector.h"
 #include "room/link.h"
 #include "room/message.h"
 #include "room/sha256.h"
@@ -88,17 +89,11 @@ TEST(RoomCrypto, Sha256HmacAndHkdfGiveThePublishedVectors) {
 }
 
 TEST(RoomCrypto, TheTestsGcmPortGivesTheNistVector) {
-  // AES-256, 96-bit IV, with additional data (the GCM specification's test case 16).
-  const Bytes key = Hex("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
-  const Bytes iv = Hex("cafebabefacedbaddecaf888");
-  const Bytes aad = Hex("feedfacedeadbeeffeedfacedeadbeefabaddad2");
-  const Bytes plain = Hex(
-      "d9313225f88406e5a55909c5aff5269a86a7a9531534f7da2e4c303d8a318a721c3c0c95956809532fcf0e2449"
-      "a6b525b16aedf5aa0de657ba637b39");
-  const Bytes sealed = Hex(
-      "522dc1f099567d07f47f37a32a84427d643a8cdcbfe5c0c97598a2bd2555d1aa8cb08e48590dbb3da7b08b1056"
-      "828838c5f61e6393ba7a0abcc9f662"
-      "76fc6ece0f4e1768cddf8853bb2d551b");
+  const Bytes key = Hex(testing::gcm::kKey);
+  const Bytes iv = Hex(testing::gcm::kNonce);
+  const Bytes aad = Hex(testing::gcm::kAad);
+  const Bytes plain = Hex(testing::gcm::kPlain);
+  const Bytes sealed = Hex(testing::gcm::kSealed);
   Bytes out;
   ASSERT_TRUE(testing::OpensslCrypto::Gcm(true, key.data(), iv.data(), aad.data(), aad.size(),
                                           plain.data(), plain.size(), &out));

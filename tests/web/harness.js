@@ -3,8 +3,9 @@
 // DOZERO_BROWSER=firefox), and helpers that act as a user would.
 'use strict';
 
-const {spawn} = require('node:child_process');
+const {execFileSync, spawn} = require('node:child_process');
 const fs = require('node:fs');
+const net = require('node:net');
 const os = require('node:os');
 const path = require('node:path');
 const vm = require('node:vm');
@@ -233,8 +234,46 @@ async function pixel(page, x, y) {
   return page.evaluate((px, py) => window.dozeroTest.pixel(px, py), x, y);
 }
 
+// ---- rooms -------------------------------------------------------------------------------
+
+function freePort() {
+  return new Promise((resolve) => {
+    const s = net.createServer().listen(0, '127.0.0.1', () => {
+      const {port} = s.address();
+      s.close(() => resolve(port));
+    });
+  });
+}
+
+function brokerCall(fn, ...args) {
+  return execFileSync('bash', ['-c', `. scripts/lib/broker.sh; ${fn} "$@"`, 'broker', ...args],
+      {cwd: root, encoding: 'utf8'}).trim();
+}
+
+// A mosquitto of the caller's own on free ports (scripts/lib/broker.sh) and a copy of the site
+// whose page names it (src/web/set_broker.py). stop() ends the broker and removes both.
+async function roomBroker() {
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'dozero-rooms-'));
+  fs.chmodSync(scratch, 0o755);  // mosquitto started as root runs as its own user
+  const tcp = await freePort();
+  const ws = await freePort();
+  const pid = brokerCall('dz_broker_start', path.join(scratch, 'broker'), tcp, ws);
+  const roomSite = path.join(scratch, 'site');
+  fs.cpSync(site, roomSite, {recursive: true});
+  execFileSync('python3', [path.join(root, 'src/web/set_broker.py'),
+    path.join(site, 'index.html'), path.join(roomSite, 'index.html'), `ws://127.0.0.1:${ws}`,
+    `127.0.0.1:${tcp}`]);
+  return {
+    site: roomSite, tcp, ws,
+    stop() {
+      brokerCall('dz_broker_stop', pid);
+      fs.rmSync(scratch, {recursive: true, force: true});
+    },
+  };
+}
+
 module.exports = {
   engine, firefox, INSIDE, root, site, ids, pageFiles, serve, launch, openPage, settle, press, release, drag, click,
   mouseAt, BOARD, MARKER, AREA, ctl, value, code, clickControl, loadCode, visible, menu,
-  menuMarks, pixel,
+  menuMarks, pixel, roomBroker,
 };

@@ -8,10 +8,6 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const {execFileSync, spawnSync} = require('node:child_process');
 const crypto = require('node:crypto');
-const fs = require('node:fs');
-const net = require('node:net');
-const os = require('node:os');
-const path = require('node:path');
 const h = require('./harness');
 
 const {ctl} = h;
@@ -20,39 +16,16 @@ const ADD_AREA = ctl('IDC_BOARD_ADD_AREA');
 const NAME = ctl('IDC_MARKER_NAME');
 const NEEDS_SECURE = 'ルームには https、127.0.0.1 または file:// で開いたページが必要です';
 
-let scratch;
-let brokerPid;
+let roomBroker;
 let server;
 let browser;
 let roomUser;  // the room id: the broker's user name
 let tcpPort;
 
-function freePort() {
-  return new Promise((resolve) => {
-    const s = net.createServer().listen(0, '127.0.0.1', () => {
-      const {port} = s.address();
-      s.close(() => resolve(port));
-    });
-  });
-}
-
-function broker(fn, ...args) {
-  return execFileSync('bash', ['-c', `. scripts/lib/broker.sh; ${fn} "$@"`, 'broker', ...args],
-      {cwd: h.root, encoding: 'utf8'}).trim();
-}
-
 test.before(async () => {
-  scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'dozero-rooms-'));
-  fs.chmodSync(scratch, 0o755);  // mosquitto started as root runs as its own user
-  tcpPort = await freePort();
-  const wsPort = await freePort();
-  brokerPid = broker('dz_broker_start', path.join(scratch, 'broker'), tcpPort, wsPort);
-  const site = path.join(scratch, 'site');
-  fs.cpSync(h.site, site, {recursive: true});
-  execFileSync('python3', [path.join(h.root, 'src/web/set_broker.py'),
-    path.join(h.site, 'index.html'), path.join(site, 'index.html'),
-    `ws://127.0.0.1:${wsPort}`, `127.0.0.1:${tcpPort}`]);
-  server = await h.serve(site);
+  roomBroker = await h.roomBroker();
+  tcpPort = roomBroker.tcp;
+  server = await h.serve(roomBroker.site);
   browser = await h.launch();
   // Firefox knows no clipboard permissions: a test preference opens its clipboard (harness.js).
   if (!h.firefox) {
@@ -64,8 +37,7 @@ test.before(async () => {
 test.after(async () => {
   if (browser) await browser.close();
   if (server) server.stop();
-  if (brokerPid) broker('dz_broker_stop', brokerPid);
-  if (scratch) fs.rmSync(scratch, {recursive: true, force: true});
+  if (roomBroker) roomBroker.stop();
 });
 
 // Waits until the element shows the text. With a timer: a page in the background gets no
