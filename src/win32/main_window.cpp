@@ -60,8 +60,39 @@ void MainWindow::OnClose() {
   if (ConfirmClose()) DestroyWindow(window_);
 }
 
+// The user's input for the core: menu commands and the mouse on the board. True when the
+// message was one.
+bool MainWindow::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnSettingsCommand(LOWORD(wParam));
+      return true;
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown(BoardPoint(lParam));
+      return true;
+    case WM_MOUSEMOVE:
+      OnMouseMove(HeldButtonsOf(wParam), BoardPoint(lParam));
+      return true;
+    case WM_LBUTTONUP:
+      OnLeftButtonUp(BoardPoint(lParam));
+      return true;
+    case WM_RBUTTONDOWN:
+      OnRightButtonDown();
+      return true;
+    case WM_RBUTTONUP:
+      OnRightButtonUp();
+      return true;
+    default:
+      return false;
+  }
+}
+
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (HandleRoomMessage(message, wParam, lParam)) return 0;
+  if (HandleInput(message, wParam, lParam)) {
+    AfterInput();  // the room takes the board's changes
+    return 0;
+  }
   switch (message) {
     case WM_CREATE:
       OnCreate();
@@ -74,30 +105,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       OnClose();
-      return 0;
-    case WM_COMMAND:
-      OnSettingsCommand(LOWORD(wParam));
-      AfterInput();
-      return 0;
-    case WM_LBUTTONDOWN:
-      OnLeftButtonDown(BoardPoint(lParam));
-      AfterInput();
-      return 0;
-    case WM_MOUSEMOVE:
-      OnMouseMove(HeldButtonsOf(wParam), BoardPoint(lParam));
-      AfterInput();
-      return 0;
-    case WM_LBUTTONUP:
-      OnLeftButtonUp(BoardPoint(lParam));
-      AfterInput();
-      return 0;
-    case WM_RBUTTONDOWN:
-      OnRightButtonDown();
-      AfterInput();
-      return 0;
-    case WM_RBUTTONUP:
-      OnRightButtonUp();
-      AfterInput();
       return 0;
     default:
       return DefWindowProcW(window_, message, wParam, lParam);

@@ -33,6 +33,7 @@ class MainWindow : public BaseWindow<MainWindow> {
   void OnCreate();
   void OnPaint();
   void OnClose();
+  bool HandleInput(UINT message, WPARAM wParam, LPARAM lParam);
 
   AppHandles handles_;
 };
