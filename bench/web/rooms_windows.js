@@ -1,0 +1,260 @@
+// Latency of a room between the editions (a figure, not a test), run by bench/web/rooms_windows,
+// which starts the Windows program under Wine and gives this script its prefix and display.
+// A page in headless Chromium makes a room with disc A; the program joins it. Then:
+//   - page to program: the page changes A's colour every INTERVAL ms; one driver process
+//     (`watch`) reads the program's code field and A's pixel on the screen about every
+//     millisecond. Timed from the page's change to the field's new code, and to the pixel.
+//   - program to page: one driver process (`combo-cycle`) changes A's colour in the program's
+//     marker panel every INTERVAL ms; the page notes when its code field gets the new code
+//     (the setter, as the room writes it) and the end of the frame that paints it.
+// Every time is read from the system clock (Wine's system time, the browser's time origin plus
+// its monotonic time, node's likewise), so the three are compared first.
+//   node bench/web/rooms_windows.js [SAMPLES [INTERVAL_MS]]
+'use strict';
+const {spawn} = require('node:child_process');
+const os = require('node:os');
+const h = require('../../tests/web/harness');
+
+const SAMPLES = Number(process.argv[2] || 200);
+const INTERVAL = Number(process.argv[3] || 100);
+const WINE = process.env.DZ_WINE64;
+const DRIVER = process.env.DZ_DRIVER;
+if (!WINE || !DRIVER || !process.env.WINEPREFIX) {
+  throw new Error('run by bench/web/rooms_windows (DZ_WINE64, DZ_DRIVER, WINEPREFIX)');
+}
+
+// Node's and the browser's high-resolution times are monotonic clocks whose origin was read
+// from the system clock once, and may lie some milliseconds off it. Each is set onto the
+// system clock by watching Date.now() (the system clock, whole ms) tick over: the tick lies
+// between two high-resolution reads. Returns [offset ms, its error ms]; run in both.
+function clockOffset() {
+  const hr = () => performance.timeOrigin + performance.now();
+  let best = [0, Infinity];
+  for (let round = 0; round < 5; ++round) {
+    let before = hr();
+    const base = Date.now();
+    for (;;) {
+      const h0 = hr();
+      const d = Date.now();
+      if (d !== base) {
+        const [low, high] = [d - hr(), d - before];
+        if ((high - low) / 2 < best[1]) best = [(low + high) / 2, (high - low) / 2];
+        break;
+      }
+      before = h0;
+    }
+  }
+  return best;
+}
+
+const [nodeOffset] = clockOffset();
+const nowUs = () => (performance.timeOrigin + performance.now() + nodeOffset) * 1000;
+
+// Starts the driver with ARGS; resolves to its output lines once it ends. `onLine` sees every
+// line as it comes; `stdin` is left open for the caller when asked.
+function driver(args, {onLine = null, keepStdin = false} = {}) {
+  const child = spawn(WINE, [DRIVER, ...args.map(String)], {
+    env: {...process.env, DRIVER_TIMEOUT: '600'},
+    stdio: [keepStdin ? 'pipe' : 'ignore', 'pipe', 'pipe'],
+  });
+  const lines = [];
+  let rest = '';
+  let err = '';
+  child.stdout.on('data', (d) => {
+    const parts = (rest + d).split('\n');
+    rest = parts.pop();
+    for (const l of parts.map((s) => s.replace(/\r$/, ''))) {
+      lines.push(l);
+      if (onLine) onLine(l);
+    }
+  });
+  child.stderr.on('data', (d) => err += d);
+  const done = new Promise((resolve, reject) => child.on('exit', (code) => code === 0 ?
+    resolve(lines) : reject(new Error(`driver ${args.join(' ')}: ${code} ${err}`))));
+  return {child, done};
+}
+
+const run = (...args) => driver(args).done;
+const hex = (s) => 'hex:' + Buffer.from(s, 'utf8').toString('hex');
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+function stats(name, ms, expected) {
+  if (!ms.length) throw new Error(`${name}: no change seen`);
+  ms.sort((x, y) => x - y);
+  const at = (p) => ms[Math.min(ms.length - 1, Math.floor(p * ms.length))].toFixed(1);
+  const lost = expected - ms.length;
+  console.log(`${name}: ${ms.length} samples${lost ? ` (${lost} not seen)` : ''}, ` +
+      `median ${at(0.5)} ms, p99 ${at(0.99)} ms, max ${ms[ms.length - 1].toFixed(1)} ms`);
+}
+
+// For each change [time µs, letter], the first event [time µs, letter] after it with its
+// letter, as milliseconds. Changes alternate two letters: an event after the next change of
+// the same letter cannot be told from that one's, so a change not seen by then counts as
+// not seen (superseded, or lost).
+function latencies(changes, events) {
+  const out = [];
+  let j = 0;
+  changes.forEach(([t, letter], k) => {
+    const until = k + 2 < changes.length ? changes[k + 2][0] : Infinity;
+    while (j < events.length && events[j][0] <= t) ++j;
+    const seen = events.slice(j).find((e) => e[1] === letter);
+    if (seen && seen[0] <= until) out.push((seen[0] - t) / 1000);
+  });
+  return out;
+}
+
+// The page's time on the system clock, in ms, once calibrated (see clockOffset).
+async function calibratePage(page) {
+  const [offset, error] = await page.evaluate(clockOffset);
+  await page.evaluate((o) => {
+    window.realMs = () => performance.timeOrigin + performance.now() + o;
+  }, offset);
+  return [offset, error];
+}
+
+// The clocks compared: a line to the driver's `clock` and its answer, and a page's reading,
+// each bracketed by two readings of node's calibrated time. Prints how many fell outside
+// their bracket and by how much at most, and the median half-width of the brackets.
+async function checkClocks(page, pageCalibration) {
+  const rounds = 100;
+  console.log(`calibration: node's high-resolution time lay ${nodeOffset.toFixed(3)} ms off ` +
+      `the system clock, the page's ${pageCalibration[0].toFixed(3)} ms; both corrected`);
+  const answers = [];
+  const d = driver(['clock', rounds + 1], {keepStdin: true, onLine: (l) => answers.push(Number(l))});
+  const wine = async () => {
+    const n = answers.length;
+    d.child.stdin.write('\n');
+    while (answers.length === n) await new Promise((r) => d.child.stdout.once('data', r));
+    return answers[n];
+  };
+  const compare = async (name, read) => {
+    const widths = [];
+    let outside = 0;
+    let worst = 0;
+    for (let i = 0; i < rounds; ++i) {
+      const t0 = nowUs();
+      const t = await read();
+      const t1 = nowUs();
+      widths.push((t1 - t0) / 2000);
+      const beyond = Math.max(t0 - t, t - t1) / 1000;
+      if (beyond > 0) ++outside;
+      worst = Math.max(worst, beyond);
+    }
+    widths.sort((x, y) => x - y);
+    console.log(`clock of ${name} vs node, ${rounds} reads: ${outside} outside their bracket` +
+        `${outside ? ` (by up to ${worst.toFixed(3)} ms)` : ''}, ` +
+        `brackets ±${widths[rounds >> 1].toFixed(3)} ms (median), ` +
+        `±${widths[0].toFixed(3)} ms (narrowest)`);
+  };
+  await wine();  // the driver has started
+  await compare('Wine', wine);
+  await d.done;
+  await compare('the page', () => page.evaluate(() => window.realMs() * 1000));
+}
+
+async function pageToProgram(page) {
+  await h.click(page, 15, 15);  // A selected: the colour box acts on it
+  const events = {code: [], pixel: []};
+  let started = null;
+  const ready = new Promise((r) => started = r);
+  const watchMs = 3000 + SAMPLES * INTERVAL + 3000;
+  // A pixel inside A, off its letter.
+  const w = driver(['watch', watchMs, 6, 15], {onLine: (l) => {
+    const [t, kind, value] = l.split(' ');
+    if (kind === 'code') events.code.push([Number(t), value.slice(-1)]);
+    if (kind === 'pixel') {
+      const [r, g] = value.split(',').map(Number);
+      events.pixel.push([Number(t), r > g ? 'r' : g > r ? 'g' : '?']);
+    }
+    if (events.code.length && events.pixel.length) started();
+  }});
+  await ready;
+  const changes = [];
+  const start = Date.now();
+  for (let i = 0; i < SAMPLES; ++i) {
+    await sleep(start + (i + 1) * INTERVAL - Date.now());
+    const index = i % 2 ? 0 : 1;  // A is red: green (1), red (0), green...
+    const t = await page.evaluate((sel, k) => {
+      const box = document.querySelector(sel);
+      const t = window.realMs();
+      box.selectedIndex = k;
+      box.dispatchEvent(new Event('change'));
+      return t * 1000;
+    }, h.ctl('IDC_MARKER_COLOR'), index);
+    changes.push([t, index ? 'g' : 'r']);
+  }
+  const lines = await w.done;
+  stats('page to program, code field', latencies(changes, events.code), SAMPLES);
+  stats('page to program, on the screen', latencies(changes, events.pixel), SAMPLES);
+  const polls = Number(lines[lines.length - 1].split(' ')[2]);
+  console.log(`  (the program read every ${(watchMs / polls).toFixed(2)} ms on average)`);
+}
+
+async function programToPage(page) {
+  // The page notes each code the room writes into its field, and the end of the frame that
+  // paints it: a frame callback asked for after the board's own (asked for in the same task,
+  // after the field is written) runs after it, in the same frame.
+  await page.evaluate((sel) => {
+    const field = document.querySelector(sel);
+    const own = Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'value');
+    window.seen = [];
+    Object.defineProperty(field, 'value', {
+      get() { return own.get.call(this); },
+      set(v) {
+        own.set.call(this, v);
+        const note = {t: window.realMs(), v: String(v), painted: 0};
+        window.seen.push(note);
+        queueMicrotask(() => requestAnimationFrame(() => note.painted = window.realMs()));
+      },
+    });
+  }, h.ctl('IDC_BOARD_CODE'));
+  await run('click', 15, 15);  // A selected in the program
+  const lines = await run('combo-cycle', SAMPLES, INTERVAL, 'marker', h.ids.IDC_MARKER_COLOR, 1, 0);
+  await sleep(2000);
+  const seen = await page.evaluate(() => window.seen);
+  const changes = lines.map((l) => l.split(' ')).map(([t, k]) => [Number(t), k === '1' ? 'g' : 'r']);
+  stats('program to page, code field', latencies(changes,
+      seen.map((s) => [s.t * 1000, s.v.slice(-1)])), SAMPLES);
+  stats('program to page, painted', latencies(changes,
+      seen.filter((s) => s.painted).map((s) => [s.painted * 1000, s.v.slice(-1)])), SAMPLES);
+}
+
+(async () => {
+  const roomBroker = await h.roomBroker();
+  const server = await h.serve(roomBroker.site);
+  const browser = await h.launch();
+  try {
+    const page = await h.openPage(browser, server.url);
+    await h.clickControl(page, h.ctl('IDC_BOARD_ADD_MARKER'));
+    await h.clickControl(page, '#room');
+    await page.waitForFunction(() => location.hash.startsWith('#room='), {timeout: 10000});
+    const link = await page.evaluate(() => location.href);
+    await run('menu-post', h.ids.IDM_ROOM_JOIN, ';', 'dialog-settext', h.ids.IDC_ROOM_LINK,
+        hex(link), ';', 'dialog-post', 1);
+    const want = await h.code(page);
+    let got = '';
+    for (let i = 0; i < 60 && got !== want; ++i) {
+      got = (await run('gettext', 'board', h.ids.IDC_BOARD_CODE))[0];
+      if (got !== want) await sleep(500);
+    }
+    if (got !== want) throw new Error(`the program did not join: [${got}], not [${want}]`);
+    console.log(`load average ${os.loadavg()[0].toFixed(2)} (${os.cpus().length} cores)`);
+    const calibration = await calibratePage(page);
+    await checkClocks(page, calibration);
+    await pageToProgram(page);
+    await programToPage(page);
+    const [again] = await page.evaluate(clockOffset);
+    const [nodeAgain] = clockOffset();
+    console.log(`calibration at the end: the page's moved ${(again - calibration[0]).toFixed(3)} ms, ` +
+        `node's ${(nodeAgain - nodeOffset).toFixed(3)} ms`);
+    console.log(`load average ${os.loadavg()[0].toFixed(2)}`);
+    if (page.errors.length) throw new Error(page.errors.join('\n'));
+  } finally {
+    await browser.close();
+    server.stop();
+    roomBroker.stop();
+  }
+})().catch((e) => {
+  console.error(e);
+  process.exit(1);
+});
