@@ -2,13 +2,14 @@
 // which starts the Windows program under Wine and gives this script its prefix and display.
 // A page in headless Chromium makes a room with disc A; the program joins it. Then:
 //   - page to program: the page changes A's colour every INTERVAL ms; one driver process
-//     (`watch`) reads the program's code field and A's pixel on the screen about every
-//     millisecond. Timed from the page's change to the field's new code, and to the pixel.
+//     (`watch`) reads A's pixel of the program's window on the screen about every
+//     millisecond. Timed from the page's change to the new colour on the screen.
 //   - program to page: one driver process (`combo-cycle`) changes A's colour in the program's
 //     marker panel every INTERVAL ms; the page notes when its code field gets the new code
-//     (the setter, as the room writes it) and the end of the frame that paints it.
-// Every time is read from the system clock (Wine's system time, the browser's time origin plus
-// its monotonic time, node's likewise), so the three are compared first.
+//     (the field's setter, as the room writes it) and the end of the frame that paints it.
+// Every time is on the system clock: Wine's system time is the Unix one; node's and the
+// browser's high-resolution times are set onto it (clockOffset). The three are compared
+// first. At the end of each direction both members must hold the same board.
 //   node bench/web/rooms_windows.js [SAMPLES [INTERVAL_MS]]
 'use strict';
 const {spawn} = require('node:child_process');
@@ -26,7 +27,8 @@ if (!WINE || !DRIVER || !process.env.WINEPREFIX) {
 // Node's and the browser's high-resolution times are monotonic clocks whose origin was read
 // from the system clock once, and may lie some milliseconds off it. Each is set onto the
 // system clock by watching Date.now() (the system clock, whole ms) tick over: the tick lies
-// between two high-resolution reads. Returns [offset ms, its error ms]; run in both.
+// between two high-resolution reads; of five ticks, the one seen between the closest reads
+// gives the offset (ms) returned. Runs in node and in the page.
 function clockOffset() {
   const hr = () => performance.timeOrigin + performance.now();
   let best = [0, Infinity];
@@ -44,10 +46,10 @@ function clockOffset() {
       before = h0;
     }
   }
-  return best;
+  return best[0];
 }
 
-const [nodeOffset] = clockOffset();
+const nodeOffset = clockOffset();
 const nowUs = () => (performance.timeOrigin + performance.now() + nodeOffset) * 1000;
 
 // Starts the driver with ARGS; resolves to its output lines once it ends. `onLine` sees every
@@ -79,7 +81,7 @@ const hex = (s) => 'hex:' + Buffer.from(s, 'utf8').toString('hex');
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 function stats(name, ms, expected) {
-  if (!ms.length) throw new Error(`${name}: no change seen`);
+  if (!ms.length) return console.log(`${name}: no change seen`);
   ms.sort((x, y) => x - y);
   const at = (p) => ms[Math.min(ms.length - 1, Math.floor(p * ms.length))].toFixed(1);
   const lost = expected - ms.length;
@@ -103,22 +105,24 @@ function latencies(changes, events) {
   return out;
 }
 
-// The page's time on the system clock, in ms, once calibrated (see clockOffset).
+// The page's time on the system clock, in ms, once calibrated (see clockOffset); returns the
+// correction.
 async function calibratePage(page) {
-  const [offset, error] = await page.evaluate(clockOffset);
+  const offset = await page.evaluate(clockOffset);
   await page.evaluate((o) => {
     window.realMs = () => performance.timeOrigin + performance.now() + o;
   }, offset);
-  return [offset, error];
+  return offset;
 }
 
 // The clocks compared: a line to the driver's `clock` and its answer, and a page's reading,
-// each bracketed by two readings of node's calibrated time. Prints how many fell outside
-// their bracket and by how much at most, and the median half-width of the brackets.
-async function checkClocks(page, pageCalibration) {
+// each between two readings of node's calibrated time t0 < t1. Every read t bounds the
+// other clock's offset from node's: t - t1 <= offset <= t - t0; prints the bounds that all
+// reads together give (empty when the clocks disagree).
+async function checkClocks(page, pageOffset) {
   const rounds = 100;
   console.log(`calibration: node's high-resolution time lay ${nodeOffset.toFixed(3)} ms off ` +
-      `the system clock, the page's ${pageCalibration[0].toFixed(3)} ms; both corrected`);
+      `the system clock, the page's ${pageOffset.toFixed(3)} ms; both corrected`);
   const answers = [];
   const d = driver(['clock', rounds + 1], {keepStdin: true, onLine: (l) => answers.push(Number(l))});
   const wine = async () => {
@@ -128,23 +132,17 @@ async function checkClocks(page, pageCalibration) {
     return answers[n];
   };
   const compare = async (name, read) => {
-    const widths = [];
-    let outside = 0;
-    let worst = 0;
+    let [low, high] = [-Infinity, Infinity];
     for (let i = 0; i < rounds; ++i) {
       const t0 = nowUs();
       const t = await read();
       const t1 = nowUs();
-      widths.push((t1 - t0) / 2000);
-      const beyond = Math.max(t0 - t, t - t1) / 1000;
-      if (beyond > 0) ++outside;
-      worst = Math.max(worst, beyond);
+      low = Math.max(low, t - t1);
+      high = Math.min(high, t - t0);
     }
-    widths.sort((x, y) => x - y);
-    console.log(`clock of ${name} vs node, ${rounds} reads: ${outside} outside their bracket` +
-        `${outside ? ` (by up to ${worst.toFixed(3)} ms)` : ''}, ` +
-        `brackets ±${widths[rounds >> 1].toFixed(3)} ms (median), ` +
-        `±${widths[0].toFixed(3)} ms (narrowest)`);
+    const ms = (v) => (v / 1000).toFixed(3);
+    console.log(`clock of ${name} minus node's, from ${rounds} reads: ` + (low <= high ?
+      `between ${ms(low)} and ${ms(high)} ms` : `no offset fits (${ms(low)} > ${ms(high)} ms)`));
   };
   await wine();  // the driver has started
   await compare('Wine', wine);
@@ -152,21 +150,32 @@ async function checkClocks(page, pageCalibration) {
   await compare('the page', () => page.evaluate(() => window.realMs() * 1000));
 }
 
+// Both members hold the same board once the changes are over (a check of the run).
+async function sameBoards(page, programCode) {
+  const pageCode = await h.code(page);
+  if (programCode !== pageCode) {
+    throw new Error(`the members differ: program [${programCode}], page [${pageCode}]`);
+  }
+}
+
 async function pageToProgram(page) {
   await h.click(page, 15, 15);  // A selected: the colour box acts on it
-  const events = {code: [], pixel: []};
+  const pixels = [];
   let started = null;
   const ready = new Promise((r) => started = r);
   const watchMs = 3000 + SAMPLES * INTERVAL + 3000;
+  let polls = 0;
+  let code = '';
   // A pixel inside A, off its letter.
   const w = driver(['watch', watchMs, 6, 15], {onLine: (l) => {
     const [t, kind, value] = l.split(' ');
-    if (kind === 'code') events.code.push([Number(t), value.slice(-1)]);
     if (kind === 'pixel') {
       const [r, g] = value.split(',').map(Number);
-      events.pixel.push([Number(t), r > g ? 'r' : g > r ? 'g' : '?']);
+      pixels.push([Number(t), r > g ? 'r' : g > r ? 'g' : '?']);
+      started();
     }
-    if (events.code.length && events.pixel.length) started();
+    if (kind === 'polls') polls = Number(value);
+    if (kind === 'code') code = l.slice(l.indexOf(' code ') + 6);
   }});
   await ready;
   const changes = [];
@@ -183,11 +192,10 @@ async function pageToProgram(page) {
     }, h.ctl('IDC_MARKER_COLOR'), index);
     changes.push([t, index ? 'g' : 'r']);
   }
-  const lines = await w.done;
-  stats('page to program, code field', latencies(changes, events.code), SAMPLES);
-  stats('page to program, on the screen', latencies(changes, events.pixel), SAMPLES);
-  const polls = Number(lines[lines.length - 1].split(' ')[2]);
-  console.log(`  (the program read every ${(watchMs / polls).toFixed(2)} ms on average)`);
+  await w.done;
+  stats('page to program, on the screen', latencies(changes, pixels), SAMPLES);
+  console.log(`  (the program's screen read every ${(watchMs / polls).toFixed(2)} ms on average)`);
+  await sameBoards(page, code);
 }
 
 async function programToPage(page) {
@@ -212,6 +220,7 @@ async function programToPage(page) {
   const lines = await run('combo-cycle', SAMPLES, INTERVAL, 'marker', h.ids.IDC_MARKER_COLOR, 1, 0);
   await sleep(2000);
   const seen = await page.evaluate(() => window.seen);
+  await sameBoards(page, (await run('gettext', 'board', h.ids.IDC_BOARD_CODE))[0]);
   const changes = lines.map((l) => l.split(' ')).map(([t, k]) => [Number(t), k === '1' ? 'g' : 'r']);
   stats('program to page, code field', latencies(changes,
       seen.map((s) => [s.t * 1000, s.v.slice(-1)])), SAMPLES);
@@ -243,9 +252,9 @@ async function programToPage(page) {
     await checkClocks(page, calibration);
     await pageToProgram(page);
     await programToPage(page);
-    const [again] = await page.evaluate(clockOffset);
-    const [nodeAgain] = clockOffset();
-    console.log(`calibration at the end: the page's moved ${(again - calibration[0]).toFixed(3)} ms, ` +
+    const again = await page.evaluate(clockOffset);
+    const nodeAgain = clockOffset();
+    console.log(`calibration at the end: the page's moved ${(again - calibration).toFixed(3)} ms, ` +
         `node's ${(nodeAgain - nodeOffset).toFixed(3)} ms`);
     console.log(`load average ${os.loadavg()[0].toFixed(2)}`);
     if (page.errors.length) throw new Error(page.errors.join('\n'));

@@ -398,9 +398,11 @@ long long UnixMicros() {
 }
 
 // clock N: N times, reads a line on stdin and answers with the time (the clocks' check).
-// watch MS X Y: for MS ms, reads the code field and the board's pixel (X, Y) on the screen
-//   about every millisecond; prints "<us> code <text>" and "<us> pixel R,G,B" when either
-//   changes (once at the start), and "<us> polls <count>" at the end.
+// watch MS X Y: for MS ms, reads the board's pixel (X, Y) on the screen about every
+//   millisecond; prints "<us> pixel R,G,B" when it changes (once at the start), then
+//   "<us> polls <count>" and "<us> code <the code field>". (The code field is not read in
+//   the loop: reading another program's control is a message it must answer, and one every
+//   few milliseconds delayed the program's own work.)
 // combo-cycle N MS PANEL ID INDEX...: N choices in the combo box, one every MS ms, taking
 //   the INDEXes in turn, each as combo-select makes it; prints "<us> <index>" between the
 //   driver's setting of the box and the box's notice to the program (the user's choice).
@@ -420,19 +422,12 @@ bool Timed(const Args& a) {
     }
   } else if (c == "watch") {
     Need(a, 3, "watch MS X Y");
-    HWND code = Control("board", std::to_string(IDC_BOARD_CODE));
     const long ms = Num(a[1]);
     const int x = static_cast<int>(Num(a[2])), y = static_cast<int>(Num(a[3]));
-    std::wstring text = L"\x1";  // neither is a value read: the first reads are changes
     COLORREF pixel = CLR_INVALID;
     long polls = 0;
     HDC dc = GetDC(NeedMain());  // one DC for the loop: getting one costs more than a read
     for (auto start = Clock::now(); Elapsed(start) < ms; ++polls, Sleep(1)) {
-      std::wstring t = TextOf(code);
-      if (t != text) {
-        text = t;
-        Line(std::to_string(UnixMicros()) + " code " + Utf8(t));
-      }
       COLORREF p = GetPixel(dc, x, y);
       if (p != pixel) {
         pixel = p;
@@ -442,6 +437,8 @@ bool Timed(const Args& a) {
     }
     ReleaseDC(NeedMain(), dc);
     Line(std::to_string(UnixMicros()) + " polls " + std::to_string(polls));
+    Line(std::to_string(UnixMicros()) + " code " +
+         Utf8(TextOf(Control("board", std::to_string(IDC_BOARD_CODE)))));
   } else if (c == "combo-cycle") {
     if (a.size() < 6) Fail("usage: combo-cycle N MS PANEL ID INDEX...");
     HWND combo = Control(a[3], a[4]);
