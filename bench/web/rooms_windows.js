@@ -18,6 +18,7 @@ const h = require('../../tests/web/harness');
 
 const SAMPLES = Number(process.argv[2] || 200);
 const INTERVAL = Number(process.argv[3] || 100);
+const WARMUP = 4;  // changes each way before those counted: the first uses of every path
 const WINE = process.env.DZ_WINE64;
 const DRIVER = process.env.DZ_DRIVER;
 if (!WINE || !DRIVER || !process.env.WINEPREFIX) {
@@ -80,19 +81,22 @@ const run = (...args) => driver(args).done;
 const hex = (s) => 'hex:' + Buffer.from(s, 'utf8').toString('hex');
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-function stats(name, ms, expected) {
+// Median, p99 and max of the latencies after the warm-up (null: a change not seen).
+function stats(name, latencies) {
+  const all = latencies.slice(WARMUP);
+  const ms = all.filter((v) => v !== null);
   if (!ms.length) return console.log(`${name}: no change seen`);
   ms.sort((x, y) => x - y);
   const at = (p) => ms[Math.min(ms.length - 1, Math.floor(p * ms.length))].toFixed(1);
-  const lost = expected - ms.length;
+  const lost = all.length - ms.length;
   console.log(`${name}: ${ms.length} samples${lost ? ` (${lost} not seen)` : ''}, ` +
       `median ${at(0.5)} ms, p99 ${at(0.99)} ms, max ${ms[ms.length - 1].toFixed(1)} ms`);
 }
 
 // For each change [time µs, letter], the first event [time µs, letter] after it with its
-// letter, as milliseconds. Changes alternate two letters: an event after the next change of
-// the same letter cannot be told from that one's, so a change not seen by then counts as
-// not seen (superseded, or lost).
+// letter, as milliseconds, or null: changes alternate two letters, and an event after the
+// next change of the same letter cannot be told from that one's, so a change not seen by
+// then counts as not seen (superseded, or lost).
 function latencies(changes, events) {
   const out = [];
   let j = 0;
@@ -100,7 +104,7 @@ function latencies(changes, events) {
     const until = k + 2 < changes.length ? changes[k + 2][0] : Infinity;
     while (j < events.length && events[j][0] <= t) ++j;
     const seen = events.slice(j).find((e) => e[1] === letter);
-    if (seen && seen[0] <= until) out.push((seen[0] - t) / 1000);
+    out.push(seen && seen[0] <= until ? (seen[0] - t) / 1000 : null);
   });
   return out;
 }
@@ -124,7 +128,8 @@ async function checkClocks(page, pageOffset) {
   console.log(`calibration: node's high-resolution time lay ${nodeOffset.toFixed(3)} ms off ` +
       `the system clock, the page's ${pageOffset.toFixed(3)} ms; both corrected`);
   const answers = [];
-  const d = driver(['clock', rounds + 1], {keepStdin: true, onLine: (l) => answers.push(Number(l))});
+  const d = driver(['clock', rounds + 1],
+      {keepStdin: true, onLine: (l) => answers.push(Number(l))});
   const wine = async () => {
     const n = answers.length;
     d.child.stdin.write('\n');
@@ -163,7 +168,7 @@ async function pageToProgram(page) {
   const pixels = [];
   let started = null;
   const ready = new Promise((r) => started = r);
-  const watchMs = 3000 + SAMPLES * INTERVAL + 3000;
+  const watchMs = 3000 + (WARMUP + SAMPLES) * INTERVAL * 1.5;
   let polls = 0;
   let code = '';
   // A pixel inside A, off its letter.
@@ -179,9 +184,10 @@ async function pageToProgram(page) {
   }});
   await ready;
   const changes = [];
-  const start = Date.now();
-  for (let i = 0; i < SAMPLES; ++i) {
-    await sleep(start + (i + 1) * INTERVAL - Date.now());
+  for (let i = 0; i < WARMUP + SAMPLES; ++i) {
+    // INTERVAL after the last change, however late that was: two changes at once would
+    // reach the program together, and it would show only the second.
+    await sleep(i ? changes[i - 1][0] / 1000 + INTERVAL - Date.now() : INTERVAL);
     const index = i % 2 ? 0 : 1;  // A is red: green (1), red (0), green...
     const t = await page.evaluate((sel, k) => {
       const box = document.querySelector(sel);
@@ -192,8 +198,9 @@ async function pageToProgram(page) {
     }, h.ctl('IDC_MARKER_COLOR'), index);
     changes.push([t, index ? 'g' : 'r']);
   }
+  if (polls) throw new Error('the program\'s screen was watched for too short a time');
   await w.done;
-  stats('page to program, on the screen', latencies(changes, pixels), SAMPLES);
+  stats('page to program, on the screen', latencies(changes, pixels));
   console.log(`  (the program's screen read every ${(watchMs / polls).toFixed(2)} ms on average)`);
   await sameBoards(page, code);
 }
@@ -217,15 +224,17 @@ async function programToPage(page) {
     });
   }, h.ctl('IDC_BOARD_CODE'));
   await run('click', 15, 15);  // A selected in the program
-  const lines = await run('combo-cycle', SAMPLES, INTERVAL, 'marker', h.ids.IDC_MARKER_COLOR, 1, 0);
+  const lines = await run('combo-cycle', WARMUP + SAMPLES, INTERVAL, 'marker',
+      h.ids.IDC_MARKER_COLOR, 1, 0);
   await sleep(2000);
   const seen = await page.evaluate(() => window.seen);
   await sameBoards(page, (await run('gettext', 'board', h.ids.IDC_BOARD_CODE))[0]);
-  const changes = lines.map((l) => l.split(' ')).map(([t, k]) => [Number(t), k === '1' ? 'g' : 'r']);
+  const changes = lines.map((l) => l.split(' '))
+      .map(([t, k]) => [Number(t), k === '1' ? 'g' : 'r']);
   stats('program to page, code field', latencies(changes,
-      seen.map((s) => [s.t * 1000, s.v.slice(-1)])), SAMPLES);
+      seen.map((s) => [s.t * 1000, s.v.slice(-1)])));
   stats('program to page, painted', latencies(changes,
-      seen.filter((s) => s.painted).map((s) => [s.painted * 1000, s.v.slice(-1)])), SAMPLES);
+      seen.filter((s) => s.painted).map((s) => [s.painted * 1000, s.v.slice(-1)])));
 }
 
 (async () => {
@@ -254,7 +263,8 @@ async function programToPage(page) {
     await programToPage(page);
     const again = await page.evaluate(clockOffset);
     const nodeAgain = clockOffset();
-    console.log(`calibration at the end: the page's moved ${(again - calibration).toFixed(3)} ms, ` +
+    console.log('calibration at the end: the page\'s moved ' +
+        `${(again - calibration).toFixed(3)} ms, ` +
         `node's ${(nodeAgain - nodeOffset).toFixed(3)} ms`);
     console.log(`load average ${os.loadavg()[0].toFixed(2)}`);
     if (page.errors.length) throw new Error(page.errors.join('\n'));

@@ -403,7 +403,7 @@ long long UnixMicros() {
 //   "<us> polls <count>" and "<us> code <the code field>". (The code field is not read in
 //   the loop: reading another program's control is a message it must answer, and one every
 //   few milliseconds delayed the program's own work.)
-// combo-cycle N MS PANEL ID INDEX...: N choices in the combo box, one every MS ms, taking
+// combo-cycle N MS PANEL ID INDEX...: N choices in the combo box, MS ms apart, taking
 //   the INDEXes in turn, each as combo-select makes it; prints "<us> <index>" between the
 //   driver's setting of the box and the box's notice to the program (the user's choice).
 // Returns false for any other command.
@@ -443,9 +443,10 @@ bool Timed(const Args& a) {
     if (a.size() < 6) Fail("usage: combo-cycle N MS PANEL ID INDEX...");
     HWND combo = Control(a[3], a[4]);
     const long n = Num(a[1]), ms = Num(a[2]);
-    auto start = Clock::now();
+    auto last = Clock::now();
     for (long i = 0; i < n; ++i) {
-      while (Elapsed(start) < i * ms) Sleep(1);
+      while (i > 0 && Elapsed(last) < ms) Sleep(1);  // MS after the last, however late it was
+      last = Clock::now();
       const std::string& index = a[5 + static_cast<size_t>(i) % (a.size() - 5)];
       Send(combo, CB_SETCURSEL, static_cast<WPARAM>(Num(index)), 0);
       Line(std::to_string(UnixMicros()) + " " + index);
