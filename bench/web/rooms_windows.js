@@ -81,16 +81,17 @@ const run = (...args) => driver(args).done;
 const hex = (s) => 'hex:' + Buffer.from(s, 'utf8').toString('hex');
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-// Median, p99 and max of the latencies after the warm-up (null: a change not seen).
+// Median, p99 and max of the latencies after the warm-up. A change not seen (null) counts
+// as slower than all others: it was overtaken by the next one, made INTERVAL later, or came
+// after the one after that.
 function stats(name, latencies) {
-  const all = latencies.slice(WARMUP);
-  const ms = all.filter((v) => v !== null);
-  if (!ms.length) return console.log(`${name}: no change seen`);
+  const ms = latencies.slice(WARMUP).map((v) => v === null ? Infinity : v);
   ms.sort((x, y) => x - y);
-  const at = (p) => ms[Math.min(ms.length - 1, Math.floor(p * ms.length))].toFixed(1);
-  const lost = all.length - ms.length;
-  console.log(`${name}: ${ms.length} samples${lost ? ` (${lost} not seen)` : ''}, ` +
-      `median ${at(0.5)} ms, p99 ${at(0.99)} ms, max ${ms[ms.length - 1].toFixed(1)} ms`);
+  const lost = ms.filter((v) => v === Infinity).length;
+  const f = (v) => v === Infinity ? `over ${INTERVAL} ms (not seen)` : `${v.toFixed(1)} ms`;
+  const at = (p) => f(ms[Math.min(ms.length - 1, Math.floor(p * ms.length))]);
+  console.log(`${name}: ${ms.length} changes${lost ? `, ${lost} not seen` : ''}: ` +
+      `median ${at(0.5)}, p99 ${at(0.99)}, max ${f(ms[ms.length - 1])}`);
 }
 
 // For each change [time µs, letter], the first event [time µs, letter] after it with its
