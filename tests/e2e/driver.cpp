@@ -385,7 +385,82 @@ void Need(const Args& a, size_t n, const char* usage) {
   if (a.size() != n + 1) Fail(std::string("usage: ") + usage);
 }
 
+// ---- timed loops (the rooms' latency benchmark, bench/web/rooms_windows) --------------
+// A whole loop runs in one driver process, so no process start lies inside a measurement.
+// Times are microseconds since 1970 by the system clock, which under Wine is the Unix
+// CLOCK_REALTIME that node and the browser read: the benchmark compares them directly.
+
+long long UnixMicros() {
+  FILETIME f{};
+  GetSystemTimePreciseAsFileTime(&f);
+  const ULONGLONG ticks = (static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+  return static_cast<long long>(ticks / 10) - 11644473600000000LL;  // 1601 -> 1970
+}
+
+// clock N: N times, reads a line on stdin and answers with the time (the clocks' check).
+// watch MS X Y: for MS ms, reads the board's pixel (X, Y) on the screen about every
+//   millisecond; prints "<us> pixel R,G,B" when it changes (once at the start), then
+//   "<us> polls <count>" and "<us> code <the code field>". (The code field is not read in
+//   the loop: reading another program's control is a message it must answer, and one every
+//   few milliseconds delayed the program's own work.)
+// combo-cycle N MS PANEL ID INDEX...: N choices in the combo box, MS ms apart, taking
+//   the INDEXes in turn, each as combo-select makes it; prints "<us> <index>" between the
+//   driver's setting of the box and the box's notice to the program (the user's choice).
+// Returns false for any other command.
+bool Timed(const Args& a) {
+  const std::string& c = a[0];
+  if (c == "clock") {
+    Need(a, 1, "clock N");
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    for (long i = Num(a[1]); i > 0; --i) {
+      char ch = 0;
+      DWORD n = 0;
+      do {
+        if (!ReadFile(in, &ch, 1, &n, nullptr) || n == 0) Fail("stdin ended");
+      } while (ch != '\n');
+      Line(std::to_string(UnixMicros()));
+    }
+  } else if (c == "watch") {
+    Need(a, 3, "watch MS X Y");
+    const long ms = Num(a[1]);
+    const int x = static_cast<int>(Num(a[2])), y = static_cast<int>(Num(a[3]));
+    COLORREF pixel = CLR_INVALID;
+    long polls = 0;
+    HDC dc = GetDC(NeedMain());  // one DC for the loop: getting one costs more than a read
+    for (auto start = Clock::now(); Elapsed(start) < ms; ++polls, Sleep(1)) {
+      COLORREF p = GetPixel(dc, x, y);
+      if (p != pixel) {
+        pixel = p;
+        Line(std::to_string(UnixMicros()) + " pixel " + std::to_string(GetRValue(p)) + "," +
+             std::to_string(GetGValue(p)) + "," + std::to_string(GetBValue(p)));
+      }
+    }
+    ReleaseDC(NeedMain(), dc);
+    Line(std::to_string(UnixMicros()) + " polls " + std::to_string(polls));
+    Line(std::to_string(UnixMicros()) + " code " +
+         Utf8(TextOf(Control("board", std::to_string(IDC_BOARD_CODE)))));
+  } else if (c == "combo-cycle") {
+    if (a.size() < 6) Fail("usage: combo-cycle N MS PANEL ID INDEX...");
+    HWND combo = Control(a[3], a[4]);
+    const long n = Num(a[1]), ms = Num(a[2]);
+    auto last = Clock::now();
+    for (long i = 0; i < n; ++i) {
+      while (i > 0 && Elapsed(last) < ms) Sleep(1);  // MS after the last, however late it was
+      last = Clock::now();
+      const std::string& index = a[5 + static_cast<size_t>(i) % (a.size() - 5)];
+      Send(combo, CB_SETCURSEL, static_cast<WPARAM>(Num(index)), 0);
+      Line(std::to_string(UnixMicros()) + " " + index);
+      Send(GetParent(combo), WM_COMMAND, MAKEWPARAM(Num(a[4]), CBN_SELCHANGE),
+           reinterpret_cast<LPARAM>(combo));
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void Run(const Args& a) {
+  if (Timed(a)) return;
   const std::string& c = a[0];
   if (c == "wait-window") {  // [ms]: the main window exists and is visible
     long ms = a.size() > 1 ? Num(a[1]) : 15000;
