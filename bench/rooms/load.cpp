@@ -114,7 +114,6 @@ struct Member : native::TcpStream::Sink, RoomListener {
   bool wasConnected = false;
   bool isConnected = false;
   bool ready = false;
-  int pieces = 0;
 };
 
 class Generator {
