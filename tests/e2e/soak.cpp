@@ -20,7 +20,8 @@
 // (tools/native/member.cpp, steered through files in DIR), which makes random changes of its
 // own meanwhile. The program makes the room (--room create) or joins the member's (join);
 // one action in a hundred leaves the room or joins it again. Before and after each check the
-// member is paused and, once nothing moves, its code and grid size must equal the program's.
+// member is paused and, once nothing moves, its code and grid size must equal the program's
+// (before the check a piece is added first, so that the program writes its code field).
 #include <windows.h>
 // After windows.h, which it needs.
 #include <psapi.h>
@@ -526,9 +527,19 @@ struct Soaker {
   }
 
   // The member pauses; once nothing moves, its code and grid size must be the program's.
-  void CompareRoom(long n, const char* when) {
+  // The program's code field is its board only since the last change that wrote it (a
+  // loaded code is not written there): with `refresh`, a piece is added first, so that the
+  // field is written (and the piece reaches the member too).
+  void CompareRoom(long n, const char* when, bool refresh) {
     if (!member) return;
     if (!inRoom) JoinRoom(n);
+    if (refresh) {
+      const std::string shown = Code();
+      for (int id : {IDC_BOARD_ADD_MARKER, IDC_BOARD_ADD_AREA}) {
+        driver::Ask({"button", "board", S(id)});
+        if (Code() != shown) break;
+      }
+    }
     static const long cells[] = {20, 25, 30, 40};
     std::string program, theirs, answer;
     long programGrid = 0, theirGrid = -1;
@@ -646,7 +657,7 @@ struct Soaker {
       driver::Fail("the program does not answer");
     }
     long answer_ms = static_cast<long>(Seconds(t0) * 1000);
-    CompareRoom(n, "before the check");
+    CompareRoom(n, "before the check", true);
 
     // The code field read back: empty the board, load the field's text, then add a piece so
     // that the program writes the code again.
@@ -723,7 +734,7 @@ struct Soaker {
     Log(line);
     // The board the actions go on from: with it, the grid size and the settings, the actions
     // after this check can be replayed on their own.
-    CompareRoom(n, "after the check");
+    CompareRoom(n, "after the check", false);
     if (member && member->Ask("resume") != "ok") Failure(n, "the member does not answer");
     Log("c " + S(n) + " board " + driver::Hex(after) + " grid " + S(grid));
     std::printf("soak: %s\n", line.c_str() + 2);

@@ -10,7 +10,8 @@
 //   create          makes a room of its board         -> "link <link>"
 //   join LINK       joins a room                      -> "joined" once connected
 //   pause           stops changing; when nothing came or went for 400 ms
-//                   -> "code <hex of the code, code page 932> grid <pixels> members <n>"
+//                   -> "code <hex of the code, code page 932> grid <pixels> members <n>
+//                       dropped <messages the room dropped>"
 //   resume          changes again                     -> "ok"
 //   quit            leaves the room and ends          -> "ok"
 // Every change is logged in DIR/member.log ("m <n> <what>").
@@ -156,7 +157,8 @@ class Member : public native::TcpStream::Sink, public RoomListener {
           hex += b;
         }
         return Answer("code " + (hex.empty() ? std::string("-") : hex) + " grid " +
-                      std::to_string(gridSize) + " members " + std::to_string(room_.members()));
+                      std::to_string(gridSize) + " members " + std::to_string(room_.members()) +
+                      " dropped " + std::to_string(room_.dropped()));
       }
     } else if (!pending_.empty()) {
       return Answer("error unknown command");
