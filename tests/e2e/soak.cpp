@@ -1,8 +1,9 @@
 // The soak: many random but legal user actions sent through the program's window, with
 // health checks every so many actions. Part of the end-to-end driver (driver.cpp).
 //
-//   driver soak N SEED [--every K] [--log FILE] [--no-huge] [--unix-pid PID]
-//   driver soak-replay LOG [--every K] [--log FILE] [--unix-pid PID]
+//   driver soak N SEED [--every K] [--log FILE] [--no-huge] [--unix-pid PID] [ROOM]
+//   driver soak-replay LOG [--every K] [--log FILE] [--unix-pid PID] [ROOM]
+//   ROOM: --member DIR --room create|join
 //
 // Every action is written to the log as the driver commands it ran ("a <n> <words>", ";"
 // between commands), so a log replays exactly; every check as "c <n> ...". A run ends with
@@ -14,6 +15,13 @@
 // rewrite it); at most 26 characters and 5 areas; the program's GDI handles stay near what
 // they were after the first round of actions and its memory does not keep growing; no
 // message box is open.
+//
+// In a room (--member): the program shares its board with a second member, the native one
+// (tools/native/member.cpp, steered through files in DIR), which makes random changes of its
+// own meanwhile. The program makes the room (--room create) or joins the member's (join);
+// one action in a hundred leaves the room or joins it again. Before and after each check the
+// member is paused and, once nothing moves, its code and grid size must equal the program's
+// (before the check a piece is added first, so that the program writes its code field).
 #include <windows.h>
 // After windows.h, which it needs.
 #include <psapi.h>
@@ -330,6 +338,53 @@ std::string GdiCountingWorks() {
   return "";
 }
 
+// ---- the second member of a room ----------------------------------------------------------
+
+// The native member, steered through two files of its folder: "ctl" written here, "reply"
+// written by the member, each replaced whole.
+struct RoomMember {
+  std::string dir;
+  long number = 0;
+
+  // The member's answer to a command; empty when none came in time.
+  std::string Ask(const std::string& command, DWORD ms = 30000) {
+    ++number;
+    const std::string ctl = dir + "\\ctl", tmp = ctl + ".tmp";
+    {
+      std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+      out << number << ' ' << command << '\n';
+    }
+    if (!MoveFileExA(tmp.c_str(), ctl.c_str(), MOVEFILE_REPLACE_EXISTING)) return "";
+    const std::string head = std::to_string(number) + " ";
+    for (DWORD waited = 0; waited < ms; waited += 20) {
+      std::ifstream in(dir + "\\reply", std::ios::binary);
+      std::string line;
+      if (std::getline(in, line) && line.compare(0, head.size(), head) == 0) {
+        return line.substr(head.size());
+      }
+      Sleep(20);
+    }
+    return "";
+  }
+};
+
+// Code page 932 bytes from their hex form, as UTF-8 (the driver's texts).
+std::string Cp932HexToUtf8(const std::string& hex) {
+  std::string bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes += static_cast<char>(std::strtol(hex.substr(i, 2).c_str(), nullptr, 16));
+  }
+  if (bytes.empty()) return "";
+  int n = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), &w[0], n);
+  n = WideCharToMultiByte(CP_UTF8, 0, w.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &out[0], n, nullptr,
+                      nullptr);
+  return out;
+}
+
 // ---- the soak -----------------------------------------------------------------------------
 
 using Clock = std::chrono::steady_clock;
@@ -372,8 +427,12 @@ struct Soaker {
   long gdi_first = -1, gdi_last = -1, mem_first = -1, mem_last = -1;
   long gdi_base = -1, mem_base = -1;  // at the first check after a round of actions
   long mem_previous = 0;
-  long slow = 0;    // actions that took more than 2 s
-  int growing = 0;  // checks in a row at which memory grew
+  long slow = 0;                 // actions that took more than 2 s
+  int growing = 0;               // checks in a row at which memory grew
+  RoomMember* member = nullptr;  // in a room with the native member
+  bool programCreates = true;
+  bool inRoom = false;
+  std::string link;
 
   long Cell() const {
     static const long cells[] = {20, 25, 30, 40};
@@ -426,9 +485,94 @@ struct Soaker {
     return {gen.rnd.Below(600), gen.rnd.Below(600)};
   }
 
+  // ---- the room ----
+
+  bool WaitMembers(int n) {
+    const std::string want = "接続 " + S(n) + "人";
+    for (int i = 0; i < 100; ++i) {
+      if (driver::Ask({"gettext", "main"}).find(want) != std::string::npos) return true;
+      Sleep(200);
+    }
+    return false;
+  }
+
+  // The program joins the room of `link` through its dialog.
+  void JoinRoom(long n) {
+    driver::Ask({"menu-post", S(IDM_ROOM_JOIN), ";", "dialog-settext", S(IDC_ROOM_LINK),
+                 driver::Hex(link), ";", "dialog-post", "1"});
+    for (int i = 0; i < 50 && driver::Ask({"no-dialog"}) != "1"; ++i) Sleep(100);
+    inRoom = true;
+    if (!WaitMembers(2))
+      Failure(n, "the program did not join the room: " + driver::Ask({"gettext", "main"}));
+  }
+
+  // The program and the member in one room: the program makes it, or joins the member's.
+  void EnterRoom() {
+    if (programCreates) {
+      driver::Ask({"menu-post", S(IDM_ROOM_CREATE), ";", "dialog", ";", "answer", "ok"});
+      link = driver::Ask({"clipboard"});
+      if (link.find("#room=") == std::string::npos) driver::Fail("soak: no room link: " + link);
+      const std::string joined = member->Ask("join " + link);
+      if (joined != "joined") driver::Fail("soak: the member did not join: " + joined);
+    } else {
+      const std::string made = member->Ask("create");
+      if (made.compare(0, 5, "link ") != 0) driver::Fail("soak: the member made no room: " + made);
+      link = made.substr(5);
+      JoinRoom(0);
+    }
+    inRoom = true;
+    if (!WaitMembers(2)) driver::Fail("soak: the room does not show two members");
+    Log("c 0 room " + std::string(programCreates ? "made by the program" : "made by the member") +
+        " " + link);
+  }
+
+  // The member pauses; once nothing moves, its code and grid size must be the program's.
+  // The program's code field is its board only since the last change that wrote it (a
+  // loaded code is not written there): with `refresh`, a piece is added first, so that the
+  // field is written (and the piece reaches the member too).
+  void CompareRoom(long n, const char* when, bool refresh) {
+    if (!member) return;
+    if (!inRoom) JoinRoom(n);
+    if (refresh) {
+      const std::string shown = Code();
+      for (int id : {IDC_BOARD_ADD_MARKER, IDC_BOARD_ADD_AREA}) {
+        driver::Ask({"button", "board", S(id)});
+        if (Code() != shown) break;
+      }
+    }
+    static const long cells[] = {20, 25, 30, 40};
+    std::string program, theirs, answer;
+    long programGrid = 0, theirGrid = -1;
+    for (int attempt = 0; attempt < 30; ++attempt) {
+      answer = member->Ask("pause");
+      std::vector<std::string> w = Words(answer);
+      if (w.size() < 4 || w[0] != "code") {
+        Sleep(500);
+        continue;
+      }
+      theirs = Cp932HexToUtf8(w[1] == "-" ? "" : w[1]);
+      theirGrid = std::atol(w[3].c_str());
+      program = Code();
+      grid = static_cast<int>(
+                 std::atol(driver::Ask({"combo-get", "board", S(IDC_BOARD_GRID)}).c_str())) &
+             3;
+      programGrid = cells[grid];
+      if (program == theirs && programGrid == theirGrid) {
+        Log("c " + S(n) + " room " + when + ": the members agree, " +
+            S(static_cast<long>(Tokens(program).size())) + " tokens, grid " + S(programGrid));
+        return;
+      }
+      Sleep(500);
+    }
+    Failure(n, std::string("the room's members differ ") + when + ": program [" + program +
+                   "] grid " + S(programGrid) + ", member [" + theirs + "] grid " + S(theirGrid) +
+                   " (" + answer + ")");
+  }
+
   // One random action as driver words.
   Args NextAction() {
     Random& r = gen.rnd;
+    if (member && r.Chance(1)) return {inRoom ? "room-leave" : "room-join"};
     long kind = r.Below(100);
     auto [x, y] = Target();
     if (kind < 18) return {"click", S(x), S(y)};
@@ -472,6 +616,16 @@ struct Soaker {
       if (cmd.size() == 4 && cmd[0] == "combo-select" && cmd[1] == "board") {
         grid = static_cast<int>(std::atol(cmd[3].c_str())) & 3;
       }
+      if (cmd[0] == "room-leave" || cmd[0] == "room-join") {
+        if (!member) continue;  // a replay outside a room
+        if (cmd[0] == "room-join") {
+          JoinRoom(n);
+        } else {
+          driver::Ask({"menu", S(IDM_ROOM_LEAVE)});
+          inRoom = false;
+        }
+        continue;
+      }
       driver::Do(cmd);
     }
     double took = Seconds(t0);
@@ -503,6 +657,7 @@ struct Soaker {
       driver::Fail("the program does not answer");
     }
     long answer_ms = static_cast<long>(Seconds(t0) * 1000);
+    CompareRoom(n, "before the check", true);
 
     // The code field read back: empty the board, load the field's text, then add a piece so
     // that the program writes the code again.
@@ -579,6 +734,8 @@ struct Soaker {
     Log(line);
     // The board the actions go on from: with it, the grid size and the settings, the actions
     // after this check can be replayed on their own.
+    CompareRoom(n, "after the check", false);
+    if (member && member->Ask("resume") != "ok") Failure(n, "the member does not answer");
     Log("c " + S(n) + " board " + driver::Hex(after) + " grid " + S(grid));
     std::printf("soak: %s\n", line.c_str() + 2);
     std::fflush(stdout);
@@ -604,6 +761,12 @@ void Soak(const Args& a) {
       s.unix_pid = std::atol(a[++i].c_str());
     } else if (a[i] == "--no-huge") {
       s.gen.huge = false;
+    } else if (a[i] == "--member" && i + 1 < a.size()) {
+      static RoomMember member;
+      member.dir = a[++i];
+      s.member = &member;
+    } else if (a[i] == "--room" && i + 1 < a.size()) {
+      s.programCreates = a[++i] != "join";
     } else {
       driver::Fail("soak: unknown option " + a[i]);
     }
@@ -638,8 +801,10 @@ void Soak(const Args& a) {
   s.log = std::fopen(log_path.c_str(), "w");
   if (!s.log) driver::Fail("soak: cannot write " + log_path);
   s.Log("# soak " + (replay ? "replay of " + a[1] : "seed " + a[2]) + ", " + S(total) +
-        " actions, checks every " + S(s.every) + (s.gen.huge ? ", huge radii" : ""));
+        " actions, checks every " + S(s.every) + (s.gen.huge ? ", huge radii" : "") +
+        (s.member ? ", in a room with the native member" : ""));
 
+  if (s.member) s.EnterRoom();
   auto start = Clock::now();
   s.Check(0);
   for (long n = 1; n <= total; ++n) {

@@ -132,7 +132,7 @@ void AddCharacter(int slot, const char* name, std::int32_t x, std::int32_t y) {
   s.active = true;
   s.x = x;
   s.y = y;
-  std::snprintf(s.name, sizeof s.name, "%s", name);
+  std::snprintf(s.name, sizeof s.name, "%.3s", name);
   WriteSlot(PieceKind::Character, slot, s);
 }
 
