@@ -125,6 +125,7 @@ void Room::Enter(const RoomLink& link, bool keepBoard) {
     listener_.OnBoardChanged(false);
   }
   gridInFlight_ = 0;
+  lastWillSize_ = 0;
   gridKnown_ = false;
   gridResend_ = false;
   for (Seen& s : seen_) s = Seen{};
@@ -225,6 +226,12 @@ void Room::OnConnected(bool) {
   char topic[kMaxTopicSize];
   MemberTopic(member_, topic);
   Seal(MessageType::Here, topic, here, -1, false);
+  // The will of this member's previous connection, published by the member itself: a
+  // broker that was killed never publishes it, and the old presence would stay for good.
+  if (lastWillSize_ != 0) client_.Publish(lastWillTopic_, lastWill_, lastWillSize_, 0, true);
+  std::memcpy(lastWill_, will_, willSize_);
+  lastWillSize_ = willSize_;
+  std::memcpy(lastWillTopic_, willTopic_, sizeof willTopic_);
   heardAny_ = false;
   for (int r = 0; r < kMaxRecords; ++r) {
     if (records_[r].used && records_[r].resend) {
@@ -565,11 +572,21 @@ void Room::Apply(const Delivery& d) {
            (m.type == MessageType::Here || m.type == MessageType::Gone);
   }
   // The broker still keeps the room (for the barrier), even when it sends only what we
-  // have seen before.
-  if (fits && m.type != MessageType::Here && m.type != MessageType::Gone) heardAny_ = true;
-  // A will is the last message of its member and topic: it needs no number kept.
-  if (!fits || (m.type != MessageType::Gone && !Fresh(m.member, d.topic, m.seq))) {
+  // have seen before. Only what it kept counts: our own messages and others' may come
+  // back before the barrier from an emptied broker too.
+  const bool presence = m.type == MessageType::Here || m.type == MessageType::Gone;
+  if (fits && !presence && d.retained) heardAny_ = true;
+  // A member's presence topic carries its one "here" and its will: it needs no number kept,
+  // and the "here" of a member seen before comes again after each reconnection.
+  if (!fits || (!presence && !Fresh(m.member, d.topic, m.seq))) {
     ++dropped_;
+    // A kept piece older than ours: the broker came back from an older copy of the room
+    // (one saved a little before it stopped). It gets ours again.
+    const int r = fits && d.retained && m.type == MessageType::Piece ? FindRecord(rest + 2) : -1;
+    if (r >= 0 && records_[r].live && records_[r].inFlight == 0 &&
+        (records_[r].asked != m.slot || !SameState(m.kind, records_[r].state, m.piece))) {
+      PublishRecord(r);
+    }
     return;
   }
   switch (m.type) {

@@ -214,6 +214,9 @@ class Room : private mqtt::Listener, private CryptoResults {
   std::uint8_t will_[kNonceSize + kMaxPlainSize + kTagSize] = {};
   std::size_t willSize_ = 0;
   char willTopic_[kMaxTopicSize] = {};
+  std::uint8_t lastWill_[kNonceSize + kMaxPlainSize + kTagSize] = {};  // of the last connection
+  std::size_t lastWillSize_ = 0;
+  char lastWillTopic_[kMaxTopicSize] = {};
   char clientId_[24] = {};
 
   std::uint64_t member_ = 0;  // this member's id on the current connection
