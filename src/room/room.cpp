@@ -135,6 +135,7 @@ void Room::Enter(const RoomLink& link, bool keepBoard) {
   outBase_ = outNext_;
   dropped_ = 0;
   failures_ = 0;
+  worked_ = false;
   refusalCode_ = 0;
   problem_ = RoomProblem::None;
   StartAttempt();
@@ -194,7 +195,10 @@ void Room::ConnectionEnded(RoomProblem why) {
   subscribed_ = false;
   willSealing_ = false;
   for (Presence& p : presence_) p = Presence{};
-  std::uint32_t delay = kFirstRetryMs << (failures_ < 5 ? failures_ : 5);
+  // A room whose broker worked is most likely back soon (a restart, a network blip): it
+  // waits at most 8 s between attempts, a room that never got in up to 30 s.
+  const int most = worked_ ? 3 : 5;
+  std::uint32_t delay = kFirstRetryMs << (failures_ < most ? failures_ : most);
   if (delay > kLastRetryMs) delay = kLastRetryMs;
   std::uint8_t r[2];
   crypto_.Random(r, sizeof r);
@@ -253,6 +257,7 @@ void Room::OnSubscribed(std::uint16_t, std::uint8_t code) {
     return ConnectionEnded(RoomProblem::Refused);
   }
   subscribed_ = true;
+  worked_ = true;
   failures_ = 0;
   // The broker answers a ping after everything sent before it: once the answer is in, the
   // retained messages of the subscription have all arrived.

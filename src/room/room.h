@@ -209,6 +209,7 @@ class Room : private mqtt::Listener, private CryptoResults {
   std::uint64_t now_ = 0;
   std::uint64_t retryAt_ = 0;
   int failures_ = 0;
+  bool worked_ = false;        // a connection of this room got in (subscribed)
   std::uint32_t attempt_ = 0;  // connection attempts, for the will's seal
   bool willSealing_ = false;
   std::uint8_t will_[kNonceSize + kMaxPlainSize + kTagSize] = {};

@@ -434,6 +434,35 @@ TEST(Room, BrokerBackEmptyOrOlderGetsTheBoardBackAndPresenceHolds) {
   EXPECT_EQ(w.Code(0), "A:30,30:r B:50,50:r");
 }
 
+// Attempts while the broker is down (it answers "unavailable"): a room whose broker had
+// worked tries at least every 8 s (plus jitter), one that never got in backs off to 30 s.
+TEST(Room, RetriesSoonerWhenTheBrokerHadWorked) {
+  for (const bool worked : {true, false}) {
+    World w(1);
+    w.As(0, [] { AddCharacter(0, "A", 1, 1); });
+    if (worked) {
+      w.Open();
+      w.broker.connackCode = 3;
+      w.broker.Drop(w.members[0]->stream.conn);
+    } else {
+      w.broker.connackCode = 3;
+      w.Open();
+    }
+    std::uint64_t longest = 0;
+    std::uint64_t last = 0;
+    std::size_t attempts = w.broker.conns.size();
+    for (w.now = 0; w.now < 120000; w.now += 100) {
+      w.Settle();
+      if (w.broker.conns.size() == attempts) continue;
+      attempts = w.broker.conns.size();
+      longest = std::max(longest, w.now - last);
+      last = w.now;
+    }
+    EXPECT_GE(longest, worked ? 8000u : 30000u) << worked;
+    EXPECT_LE(longest, worked ? 10100u : 37600u) << worked;
+  }
+}
+
 TEST(Room, StatusNamesWhyTheConnectionFailedAndLinksAreChecked) {
   struct Case {
     const char* what;
