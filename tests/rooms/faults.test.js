@@ -147,8 +147,10 @@ test('the broker killed and started again: members see it, come back, and lose n
   const moved = await h.code(a);
   await b.waitForFunction((sel, c) => document.querySelector(sel).value === c,
       {polling: 20, timeout: 5000}, ctl('IDC_BOARD_CODE'), moved);
+  let since = Date.now();
   broker.kill();
   await disconnected(members, 5000);
+  t.diagnostic(`every member showed the connection lost in ${Date.now() - since} ms`);
 
   // While the broker is down: both pages move the same disc, the program adds an area.
   await h.drag(a, [15, 15], [200, 120]);
@@ -158,7 +160,9 @@ test('the broker killed and started again: members see it, come back, and lose n
   const byA = await h.code(a);
   const byB = await h.code(b);
   broker.start();
+  since = Date.now();
   const board = await converged(members, members.length);
+  t.diagnostic(`one board again ${Date.now() - since} ms after the broker started`);
   assert.ok([byA, byB].some((c) => c.split(' ')[0] === board.split(' ')[0]),
       `disc A where one of the pages put it: ${board}`);
   assert.equal(board.split(' ')[1], moved.split(' ')[1], 'disc B where it was moved last');
@@ -197,7 +201,9 @@ test("one member's network cut for 30 s: on return both sides have each other's 
   await sleep(10000);
   pageWay.mend();
   programWay.mend();
+  const since = Date.now();
   const board = await converged(members, members.length, 60000);
+  t.diagnostic(`one board again ${Date.now() - since} ms after the network came back`);
   assert.equal(count(board, DISC), 2 + cut.length, `one new disc of each cut member: ${board}`);
   assert.equal(count(board, AREA), 2, `the other member's two areas: ${board}`);
   assert.notEqual(board.split(' ')[1], 'B:301,301:b', 'disc B moved');
@@ -208,7 +214,9 @@ test('the broker back without what it kept: the members give the room back', asy
   broker.kill();
   await disconnected(members, 5000);
   broker.start({empty: true});
+  const since = Date.now();
   assert.equal(await converged(members, members.length), BOARD);
+  t.diagnostic(`one board again ${Date.now() - since} ms after the broker started`);
   deadline = Date.now() + 10000;
   assert.equal(await lateJoiner(link, BOARD), BOARD, 'a late joiner gets the board from the broker');
 });
