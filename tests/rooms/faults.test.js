@@ -252,3 +252,28 @@ test("the broker sends a subscription's retained messages before answering a lat
   });
   assert.equal(before, kept);
 });
+
+// A broker may relay and keep a publication of any size (nats-server does): one larger than
+// a member takes, kept on a room's topic, must not lock every member out of the room.
+test('a kept publication over 8 KB on the room\'s topics locks nobody out', async (t) => {
+  const {connect, packets} = require('./mqtt_raw');
+  const a = await h.openPage(browser, server.url);
+  t.after(() => a.close());
+  await h.clickControl(a, ADD);
+  await h.clickControl(a, '#room');
+  const link = await a.evaluate(() => location.href);
+  const secret = Buffer.from(/room=([^&]*)/.exec(link)[1], 'base64url');
+  const user = Buffer.from(require('node:crypto').hkdfSync('sha256', secret, Buffer.alloc(0),
+      'dozero room id v1', 16)).toString('hex');
+  const s = connect(broker.tcp, (type) => {
+    if (type === 2) s.write(packets.publish(`rooms/${user}/p/big`, 'x'.repeat(9000), true));
+  });
+  s.write(packets.connect('dzbig', user));
+  await sleep(1000);
+  s.end();
+  const b = await h.openPage(browser, link);
+  t.after(() => b.close());
+  await converged([pageMember(a), pageMember(b)], 2);
+  await sleep(3000);
+  assert.equal(await pageMember(b).status(), 'ルーム: 接続 2人');
+});
