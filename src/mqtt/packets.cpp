@@ -207,6 +207,7 @@ ParseError DecodeServerPacket(const std::uint8_t* p, std::size_t n, Packet* out)
 
 void PacketReader::Reset() {
   fill_ = 0;
+  skip_ = 0;
   total_ = 0;
   complete_ = false;
   error_ = ParseError::None;
@@ -222,7 +223,9 @@ std::size_t PacketReader::Feed(const std::uint8_t* data, std::size_t n, Status* 
     total_ = 0;
     complete_ = false;
   }
-  std::size_t used = 0;
+  // The rest of a publication too large to keep, passed over.
+  std::size_t used = skip_ < n ? skip_ : n;
+  skip_ -= used;
   // The fixed header, a byte at a time until the remaining length is known.
   while (total_ == 0 && used < n) {
     const std::uint8_t b = data[used++];
@@ -244,6 +247,14 @@ std::size_t PacketReader::Feed(const std::uint8_t* data, std::size_t n, Status* 
     std::size_t remaining = 0;
     for (std::size_t k = fill_ - 1; k >= 1; --k) remaining = remaining * 128 + (buf_[k] & 0x7F);
     if (remaining > kMaxIncomingPacket - fill_) {
+      // A publication that large is no room's: passed over, as a broker that relays
+      // whatever a client sends (one without a packet size limit) would break the
+      // connection of every member on every subscription. Any other packet ends it.
+      if ((buf_[0] >> 4) == 3) {
+        skip_ = remaining;
+        fill_ = 0;
+        return used + Feed(data + used, n - used, status);
+      }
       error_ = ParseError::TooLarge;
       *status = Status::Error;
       return used;

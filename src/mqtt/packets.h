@@ -96,8 +96,9 @@ class PacketReader {
   enum class Status : std::uint8_t { NeedMore, Complete, Error };
 
   // Takes bytes from data[0, n) up to the end of the current packet and returns how many it
-  // took. After Complete the packet is packet()[0, size()) until the next Feed; after Error,
-  // error() says why and the reader takes nothing more until Reset.
+  // took. A PUBLISH larger than kMaxIncomingPacket is passed over. After Complete the packet is
+  // packet()[0, size()) until the next Feed; after Error, error() says why and the reader takes
+  // nothing more until Reset.
   std::size_t Feed(const std::uint8_t* data, std::size_t n, Status* status);
   void Reset();
   const std::uint8_t* packet() const { return buf_; }
@@ -108,6 +109,7 @@ class PacketReader {
   std::uint8_t buf_[kMaxIncomingPacket];
   std::size_t fill_ = 0;
   std::size_t total_ = 0;  // whole packet size once the remaining length is read, else 0
+  std::size_t skip_ = 0;   // bytes of a publication too large to keep, still to pass over
   bool complete_ = false;
   ParseError error_ = ParseError::None;
 };

@@ -125,6 +125,7 @@ void Room::Enter(const RoomLink& link, bool keepBoard) {
     listener_.OnBoardChanged(false);
   }
   gridInFlight_ = 0;
+  lastWillSize_ = 0;
   gridKnown_ = false;
   gridResend_ = false;
   for (Seen& s : seen_) s = Seen{};
@@ -134,6 +135,7 @@ void Room::Enter(const RoomLink& link, bool keepBoard) {
   outBase_ = outNext_;
   dropped_ = 0;
   failures_ = 0;
+  worked_ = false;
   refusalCode_ = 0;
   problem_ = RoomProblem::None;
   StartAttempt();
@@ -193,7 +195,10 @@ void Room::ConnectionEnded(RoomProblem why) {
   subscribed_ = false;
   willSealing_ = false;
   for (Presence& p : presence_) p = Presence{};
-  std::uint32_t delay = kFirstRetryMs << (failures_ < 5 ? failures_ : 5);
+  // A room whose broker worked is most likely back soon (a restart, a network blip): it
+  // waits at most 8 s between attempts, a room that never got in up to 30 s.
+  const int most = worked_ ? 3 : 5;
+  std::uint32_t delay = kFirstRetryMs << (failures_ < most ? failures_ : most);
   if (delay > kLastRetryMs) delay = kLastRetryMs;
   std::uint8_t r[2];
   crypto_.Random(r, sizeof r);
@@ -225,6 +230,12 @@ void Room::OnConnected(bool) {
   char topic[kMaxTopicSize];
   MemberTopic(member_, topic);
   Seal(MessageType::Here, topic, here, -1, false);
+  // The will of this member's previous connection, published by the member itself: a
+  // broker that was killed never publishes it, and the old presence would stay for good.
+  if (lastWillSize_ != 0) client_.Publish(lastWillTopic_, lastWill_, lastWillSize_, 0, true);
+  std::memcpy(lastWill_, will_, willSize_);
+  lastWillSize_ = willSize_;
+  std::memcpy(lastWillTopic_, willTopic_, sizeof willTopic_);
   heardAny_ = false;
   for (int r = 0; r < kMaxRecords; ++r) {
     if (records_[r].used && records_[r].resend) {
@@ -246,6 +257,7 @@ void Room::OnSubscribed(std::uint16_t, std::uint8_t code) {
     return ConnectionEnded(RoomProblem::Refused);
   }
   subscribed_ = true;
+  worked_ = true;
   failures_ = 0;
   // The broker answers a ping after everything sent before it: once the answer is in, the
   // retained messages of the subscription have all arrived.
@@ -565,11 +577,21 @@ void Room::Apply(const Delivery& d) {
            (m.type == MessageType::Here || m.type == MessageType::Gone);
   }
   // The broker still keeps the room (for the barrier), even when it sends only what we
-  // have seen before.
-  if (fits && m.type != MessageType::Here && m.type != MessageType::Gone) heardAny_ = true;
-  // A will is the last message of its member and topic: it needs no number kept.
-  if (!fits || (m.type != MessageType::Gone && !Fresh(m.member, d.topic, m.seq))) {
+  // have seen before. Only what it kept counts: our own messages and others' may come
+  // back before the barrier from an emptied broker too.
+  const bool presence = m.type == MessageType::Here || m.type == MessageType::Gone;
+  if (fits && !presence && d.retained) heardAny_ = true;
+  // A member's presence topic carries its one "here" and its will: it needs no number kept,
+  // and the "here" of a member seen before comes again after each reconnection.
+  if (!fits || (!presence && !Fresh(m.member, d.topic, m.seq))) {
     ++dropped_;
+    // A kept piece older than ours: the broker came back from an older copy of the room
+    // (one saved a little before it stopped). It gets ours again.
+    const int r = fits && d.retained && m.type == MessageType::Piece ? FindRecord(rest + 2) : -1;
+    if (r >= 0 && records_[r].live && records_[r].inFlight == 0 &&
+        (records_[r].asked != m.slot || !SameState(m.kind, records_[r].state, m.piece))) {
+      PublishRecord(r);
+    }
     return;
   }
   switch (m.type) {

@@ -209,11 +209,15 @@ class Room : private mqtt::Listener, private CryptoResults {
   std::uint64_t now_ = 0;
   std::uint64_t retryAt_ = 0;
   int failures_ = 0;
+  bool worked_ = false;        // a connection of this room got in (subscribed)
   std::uint32_t attempt_ = 0;  // connection attempts, for the will's seal
   bool willSealing_ = false;
   std::uint8_t will_[kNonceSize + kMaxPlainSize + kTagSize] = {};
   std::size_t willSize_ = 0;
   char willTopic_[kMaxTopicSize] = {};
+  std::uint8_t lastWill_[kNonceSize + kMaxPlainSize + kTagSize] = {};  // of the last connection
+  std::size_t lastWillSize_ = 0;
+  char lastWillTopic_[kMaxTopicSize] = {};
   char clientId_[24] = {};
 
   std::uint64_t member_ = 0;  // this member's id on the current connection

@@ -136,7 +136,7 @@ TEST(MqttPackets, ReaderCutsPacketsAndRefusesBadLengthsEarly) {
   const Case bad[] = {
       {"30 ff ff ff ff 01", ParseError::Malformed},  // a fifth length byte
       {"30 80 00", ParseError::Malformed},           // longer encoding than needed
-      {"30 fe 3f", ParseError::TooLarge},            // 8190 + 3 > 8192, body never read
+      {"90 fe 3f", ParseError::TooLarge},            // 8190 + 3 > 8192, body never read
   };
   for (const Case& c : bad) {
     PacketReader reader;
@@ -151,6 +151,21 @@ TEST(MqttPackets, ReaderCutsPacketsAndRefusesBadLengthsEarly) {
   PacketReader::Status s;
   reader.Feed(largest.data(), largest.size(), &s);
   EXPECT_EQ(s, PacketReader::Status::NeedMore);
+  // A publication too large is passed over, in pieces or whole; what follows it is read.
+  Bytes big = Hex("30 a8 46");  // 9000 bytes
+  big.resize(3 + 9000, 0x78);
+  const Bytes after = Hex("d0 00");
+  big.insert(big.end(), after.begin(), after.end());
+  for (std::size_t piece : {std::size_t{1000}, big.size()}) {
+    PacketReader r;
+    std::size_t at = 0;
+    while (at < big.size()) {
+      at += r.Feed(big.data() + at, std::min(piece, big.size() - at), &s);
+      ASSERT_NE(s, PacketReader::Status::Error);
+    }
+    EXPECT_EQ(s, PacketReader::Status::Complete) << piece;
+    EXPECT_EQ(Bytes(r.packet(), r.packet() + r.size()), after) << piece;
+  }
 }
 
 // A stream that keeps what the client sends; the test plays the broker.
@@ -248,7 +263,7 @@ TEST_F(ClientTest, HostileOrSilentBrokersEndTheConnectionWithAReason) {
       {"PINGRESP never comes",
        [](Harness& t) { t.Connect(), t.client.Tick(5000), t.client.Tick(15001); }, Error::Timeout},
       {"malformed", [](Harness& t) { t.Connect(), t.Feed("30 80 00"); }, Error::Protocol},
-      {"too large", [](Harness& t) { t.Connect(), t.Feed("30 ff 7f"); }, Error::Protocol},
+      {"too large", [](Harness& t) { t.Connect(), t.Feed("90 ff 7f"); }, Error::Protocol},
       {"second CONNACK", [](Harness& t) { t.Connect(), t.Feed("20 02 00 00"); }, Error::Protocol},
       {"PUBACK of nothing", [](Harness& t) { t.Connect(), t.Feed("40 02 0007"); }, Error::Protocol},
       {"PINGRESP unasked", [](Harness& t) { t.Connect(), t.Feed("d0 00"); }, Error::Protocol},

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -390,6 +392,75 @@ TEST(Room, ReconnectsWithBackoffAndSendsWhatChangedMeanwhile) {
   w.As(2, [&] { w.room(2).Join(link.c_str()); });
   w.Settle();
   EXPECT_EQ(w.Code(2), "A:77,77:r B:2,2:r");
+}
+
+// A broker killed and back without the room, or with an older copy of it (saved a little
+// before it stopped), gets the board back from the members, even when the changes they made
+// meanwhile come back to them before the end of what it kept; the presences of the
+// connections before go (the broker never sent their wills); a member that reconnects alone
+// counts the others again.
+TEST(Room, BrokerBackEmptyOrOlderGetsTheBoardBackAndPresenceHolds) {
+  World w(2);
+  w.As(0, [] {
+    AddCharacter(0, "A", 1, 1);
+    AddCharacter(1, "B", 2, 2);
+  });
+  const std::string link = w.Open();
+  w.broker.Drop(w.members[1]->stream.conn);
+  w.now = 2000;
+  w.Settle();
+  EXPECT_EQ(w.room(1).members(), 2);
+  EXPECT_EQ(w.room(0).members(), 2);
+
+  auto restart = [&](const std::map<std::string, Bytes>& kept, const std::function<void()>& away) {
+    // Killed: no will goes out, and it comes back with what it had saved.
+    for (auto& m : w.members) w.broker.Drop(m->stream.conn);
+    w.broker.retained = kept;
+    w.Change(1, away);
+    w.now += 3000;
+    w.Settle();
+    w.Add();
+    const int late = static_cast<int>(w.members.size()) - 1;
+    w.As(late, [&] { w.room(late).Join(link.c_str()); });
+    w.Settle();
+    EXPECT_EQ(w.room(late).members(), late + 1) << "no presence of a connection before";
+    return w.Code(late);
+  };
+  const auto older = w.broker.retained;
+  w.Change(0, [] { Move(1, 50, 50); });
+  w.Settle();
+  EXPECT_EQ(restart(older, [] {}), "A:1,1:r B:50,50:r");
+  EXPECT_EQ(restart({}, [] { Move(0, 30, 30); }), "A:30,30:r B:50,50:r");
+  EXPECT_EQ(w.Code(0), "A:30,30:r B:50,50:r");
+}
+
+// Attempts while the broker is down (it answers "unavailable"): a room whose broker had
+// worked tries at least every 8 s (plus jitter), one that never got in backs off to 30 s.
+TEST(Room, RetriesSoonerWhenTheBrokerHadWorked) {
+  for (const bool worked : {true, false}) {
+    World w(1);
+    w.As(0, [] { AddCharacter(0, "A", 1, 1); });
+    if (worked) {
+      w.Open();
+      w.broker.connackCode = 3;
+      w.broker.Drop(w.members[0]->stream.conn);
+    } else {
+      w.broker.connackCode = 3;
+      w.Open();
+    }
+    std::uint64_t longest = 0;
+    std::uint64_t last = 0;
+    std::size_t attempts = w.broker.conns.size();
+    for (w.now = 0; w.now < 120000; w.now += 100) {
+      w.Settle();
+      if (w.broker.conns.size() == attempts) continue;
+      attempts = w.broker.conns.size();
+      longest = std::max(longest, w.now - last);
+      last = w.now;
+    }
+    EXPECT_GE(longest, worked ? 8000u : 30000u) << worked;
+    EXPECT_LE(longest, worked ? 10100u : 37600u) << worked;
+  }
 }
 
 TEST(Room, StatusNamesWhyTheConnectionFailedAndLinksAreChecked) {

@@ -250,30 +250,52 @@ function brokerCall(fn, ...args) {
       {cwd: root, encoding: 'utf8'}).trim();
 }
 
-// A mosquitto of the caller's own on free ports (scripts/lib/broker.sh) and a copy of the site
-// whose page names it (src/web/set_broker.py). stop() ends the broker and removes both.
+// The broker of the caller's own on free ports (scripts/lib/broker.sh: mosquitto, or
+// nats-server when DOZERO_BROKER=nats) and a copy of the site whose page names it
+// (src/web/set_broker.py). kill() ends the broker at once (SIGKILL), start() starts it again
+// on the same ports, with the state it kept or, given {empty: true}, none; stop() ends the
+// broker and removes everything.
 async function roomBroker() {
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'dozero-rooms-'));
   fs.chmodSync(scratch, 0o755);  // mosquitto started as root runs as its own user
+  const state = path.join(scratch, 'broker');
   const tcp = await freePort();
   const ws = await freePort();
-  const pid = brokerCall('dz_broker_start', path.join(scratch, 'broker'), tcp, ws);
-  const roomSite = path.join(scratch, 'site');
-  fs.cpSync(site, roomSite, {recursive: true});
-  execFileSync('python3', [path.join(root, 'src/web/set_broker.py'),
-    path.join(site, 'index.html'), path.join(roomSite, 'index.html'), `ws://127.0.0.1:${ws}`,
-    `127.0.0.1:${tcp}`]);
-  return {
-    site: roomSite, tcp, ws,
+  const wsUrl = brokerCall('dz_broker_ws_url', ws);
+  const broker = {
+    kind: process.env.DOZERO_BROKER || 'mosquitto',
+    tcp, ws, wsUrl,
+    pid: brokerCall('dz_broker_start', state, tcp, ws),
+    site: sitePointedAt(scratch, 'site', wsUrl, `127.0.0.1:${tcp}`),
+    // A copy of the site whose page names another address of this broker (a proxy's).
+    siteFor(name, url, tcpAddress) {
+      return sitePointedAt(scratch, name, url, tcpAddress);
+    },
+    kill() {
+      process.kill(Number(broker.pid), 'SIGKILL');
+    },
+    start({empty = false} = {}) {
+      if (empty) fs.rmSync(state, {recursive: true, force: true});
+      broker.pid = brokerCall('dz_broker_start', state, tcp, ws);
+    },
     stop() {
-      brokerCall('dz_broker_stop', pid);
+      brokerCall('dz_broker_stop', broker.pid);
       fs.rmSync(scratch, {recursive: true, force: true});
     },
   };
+  return broker;
+}
+
+function sitePointedAt(scratch, name, url, tcpAddress) {
+  const dir = path.join(scratch, name);
+  fs.cpSync(site, dir, {recursive: true});
+  execFileSync('python3', [path.join(root, 'src/web/set_broker.py'),
+    path.join(site, 'index.html'), path.join(dir, 'index.html'), url, tcpAddress]);
+  return dir;
 }
 
 module.exports = {
   engine, firefox, INSIDE, root, site, ids, pageFiles, serve, launch, openPage, settle, press, release, drag, click,
   mouseAt, BOARD, MARKER, AREA, ctl, value, code, clickControl, loadCode, visible, menu,
-  menuMarks, pixel, roomBroker,
+  menuMarks, pixel, freePort, roomBroker,
 };

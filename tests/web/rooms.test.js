@@ -1,7 +1,7 @@
-// Rooms in the page against a real mosquitto on ports of the test's own: two pages share a
-// board both ways, a late joiner gets it from the broker alone, a raw publisher on the
-// room's topics changes nothing, the broker sees no board text, and a page without
-// WebCrypto says why rooms are missing and keeps working.
+// Rooms in the page against a real broker (mosquitto, or nats-server when DOZERO_BROKER=nats)
+// on ports of the test's own: two pages share a board both ways, a late joiner gets it from
+// the broker alone, a raw publisher on the room's topics changes nothing, the broker sees no
+// board text, and a page without WebCrypto says why rooms are missing and keeps working.
 'use strict';
 
 const test = require('node:test');
@@ -72,7 +72,7 @@ test('pages share a room through the broker, sealed', async () => {
   await h.clickControl(a, ADD);
   await h.clickControl(a, '#room');
   const link = await a.evaluate(() => navigator.clipboard.readText());
-  assert.match(link, /^http:\/\/127\.0\.0\.1:\d+\/#room=[A-Za-z0-9_-]{43}&broker=ws:\/\/127\.0\.0\.1:\d+&tcp=127\.0\.0\.1:\d+$/);
+  assert.match(link, /^http:\/\/127\.0\.0\.1:\d+\/#room=[A-Za-z0-9_-]{43}&broker=ws:\/\/127\.0\.0\.1:\d+(\/mqtt)?&tcp=127\.0\.0\.1:\d+$/);
   assert.equal(await a.evaluate(() => location.href), link);
   await members(a, 1);
   const secret = Buffer.from(/room=([^&]*)/.exec(link)[1], 'base64url');
