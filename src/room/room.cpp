@@ -466,16 +466,17 @@ void Room::OnMessage(const char* topic, std::size_t topicLen, const std::uint8_t
   if (status_ != RoomStatus::Connecting && status_ != RoomStatus::Connected) return;
   const std::size_t rootLen = std::strlen(root_);
   if (topicLen >= kMaxTopicSize || topicLen <= rootLen || std::memcmp(topic, root_, rootLen) != 0 ||
-      size < kMinPayload || size > kNonceSize + kMaxPlainSize + kTagSize ||
       inNext_ - inBase_ >= kQueueSize) {
     ++dropped_;
     return;
   }
-  const std::uint32_t id = inNext_++;
+  const std::uint32_t id = inNext_;
   Delivery& d = deliveries_[id % kQueueSize];
   d = Delivery{};
   std::memcpy(d.topic, topic, topicLen);
   d.topic[topicLen] = '\0';
+  if (size < kMinPayload || size > kNonceSize + kMaxPlainSize + kTagSize) return Refuse(d);
+  ++inNext_;
   d.retained = retained;
   std::uint8_t nonce[kNonceSize];
   std::memcpy(nonce, payload, sizeof nonce);
@@ -520,11 +521,24 @@ void Room::Drain() {
     } else if (d.state == 1) {
       Apply(d);
     } else {
-      ++dropped_;
+      Refuse(d);
     }
   }
   draining_ = false;
   Notify();
+}
+
+// A message that does not hold (empty, garbage, a replay) on a piece's or the grid's topic is
+// never a member's: whoever knows the room id sent it, and the broker may now keep it for the
+// next joiner in place of the real one. What this member holds there goes out again, once
+// per round trip.
+void Room::Refuse(const Delivery& d) {
+  ++dropped_;
+  if (d.retained) return;
+  const char* rest = d.topic + std::strlen(root_);
+  const int r = std::strncmp(rest, "p/", 2) == 0 ? FindRecord(rest + 2) : -1;
+  if (r >= 0 && records_[r].inFlight == 0) PublishRecord(r);
+  if (std::strcmp(rest, "grid") == 0 && gridKnown_ && gridInFlight_ == 0) PublishGrid();
 }
 
 bool Room::Fresh(std::uint64_t member, const char* topic, std::uint64_t seq) {
@@ -545,10 +559,7 @@ bool Room::Fresh(std::uint64_t member, const char* topic, std::uint64_t seq) {
 void Room::Apply(const Delivery& d) {
   RoomMessage m;
   const char* rest = d.topic + std::strlen(root_);
-  if (!DecodeRoomMessage(d.plain, d.size, &m) || m.member == 0) {
-    ++dropped_;
-    return;
-  }
+  if (!DecodeRoomMessage(d.plain, d.size, &m) || m.member == 0) return Refuse(d);
   const bool own = m.member == member_;
   bool fits = false;
   if (std::strncmp(rest, "p/", 2) == 0) {
@@ -569,8 +580,7 @@ void Room::Apply(const Delivery& d) {
   if (fits && m.type != MessageType::Here && m.type != MessageType::Gone) heardAny_ = true;
   // A will is the last message of its member and topic: it needs no number kept.
   if (!fits || (m.type != MessageType::Gone && !Fresh(m.member, d.topic, m.seq))) {
-    ++dropped_;
-    return;
+    return Refuse(d);
   }
   switch (m.type) {
     case MessageType::Piece:

@@ -106,7 +106,12 @@ class Room : private mqtt::Listener, private CryptoResults {
   void Tick(std::uint64_t nowMs);
 
   void OnStreamOpen() { client_.OnStreamOpen(); }
-  void OnStreamBytes(const std::uint8_t* data, std::size_t n) { client_.OnStreamBytes(data, n); }
+  // Returns how many bytes it took: fewer only while kQueueSize messages are opening (never
+  // with a crypto port that answers inside its calls); the front-end keeps the rest and
+  // hands it over again after the next answer of its crypto port.
+  std::size_t OnStreamBytes(const std::uint8_t* data, std::size_t n) {
+    return client_.OnStreamBytes(data, n);
+  }
   void OnStreamClosed() { client_.OnStreamClosed(); }
 
   RoomStatus status() const { return status_; }
@@ -169,6 +174,7 @@ class Room : private mqtt::Listener, private CryptoResults {
                  std::size_t size, bool retained) override;
   void OnPong() override;
   void OnClosed(mqtt::Error why) override;
+  bool Full() override { return inNext_ - inBase_ >= kQueueSize; }
   // CryptoResults
   void OnSealed(std::uint32_t request, bool ok, const std::uint8_t* data, std::size_t n) override;
   void OnOpened(std::uint32_t request, bool ok, const std::uint8_t* data, std::size_t n) override;
@@ -184,6 +190,7 @@ class Room : private mqtt::Listener, private CryptoResults {
   void Drain();
   void Notify();
   void Apply(const Delivery& d);
+  void Refuse(const Delivery& d);
   void ApplyPiece(const char* pieceId, const RoomMessage& m, bool own);
   void Layout(PieceKind kind);
   int FindRecord(const char* id) const;
