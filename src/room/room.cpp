@@ -11,6 +11,7 @@ namespace {
 constexpr std::uint16_t kKeepAliveS = 30;
 constexpr std::uint32_t kFirstRetryMs = 1000;
 constexpr std::uint32_t kLastRetryMs = 30000;
+constexpr std::uint32_t kRestoreMs = 2000;
 constexpr std::size_t kMinPayload = kNonceSize + 18 + kTagSize;
 constexpr int kKinds = 2;
 constexpr int kKept = -2;  // a slot of the layout that keeps what it holds
@@ -207,6 +208,17 @@ void Room::Tick(std::uint64_t nowMs) {
   now_ = nowMs;
   client_.Tick(nowMs);
   if (status_ == RoomStatus::Waiting && now_ >= retryAt_) StartAttempt();
+  if (status_ != RoomStatus::Connected) return;
+  for (int r = 0; r < kMaxRecords; ++r) {
+    Record& rec = records_[r];
+    if (rec.restoreAt == 0 || now_ < rec.restoreAt) continue;
+    rec.restoreAt = 0;
+    if (rec.used && rec.inFlight == 0) PublishRecord(r);
+  }
+  if (gridRestoreAt_ != 0 && now_ >= gridRestoreAt_) {
+    gridRestoreAt_ = 0;
+    if (gridInFlight_ == 0) PublishGrid();
+  }
 }
 
 // ---- The connection --------------------------------------------------------------------
@@ -530,15 +542,16 @@ void Room::Drain() {
 
 // A message that does not hold (empty, garbage, a replay) on a piece's or the grid's topic is
 // never a member's: whoever knows the room id sent it, and the broker may now keep it for the
-// next joiner in place of the real one. What this member holds there goes out again, once
-// per round trip.
+// next joiner in place of the real one. What this member holds there goes out again after
+// kRestoreMs, unless a message that holds comes on that topic first (it is then the one
+// kept, and a member's change is not overwritten by an older state).
 void Room::Refuse(const Delivery& d) {
   ++dropped_;
   if (d.retained) return;
   const char* rest = d.topic + std::strlen(root_);
   const int r = std::strncmp(rest, "p/", 2) == 0 ? FindRecord(rest + 2) : -1;
-  if (r >= 0 && records_[r].inFlight == 0) PublishRecord(r);
-  if (std::strcmp(rest, "grid") == 0 && gridKnown_ && gridInFlight_ == 0) PublishGrid();
+  if (r >= 0) records_[r].restoreAt = now_ + kRestoreMs;
+  if (std::strcmp(rest, "grid") == 0 && gridKnown_) gridRestoreAt_ = now_ + kRestoreMs;
 }
 
 bool Room::Fresh(std::uint64_t member, const char* topic, std::uint64_t seq) {
@@ -588,6 +601,7 @@ void Room::Apply(const Delivery& d) {
       return ApplyPiece(rest + 2, m, own);
     case MessageType::Grid:
       gridKnown_ = true;
+      gridRestoreAt_ = 0;
       if (own) {
         if (gridInFlight_ > 0) --gridInFlight_;
         return;
@@ -626,6 +640,7 @@ void Room::Apply(const Delivery& d) {
 void Room::ApplyPiece(const char* pieceId, const RoomMessage& m, bool own) {
   const PieceKind kind = pieceId[0] == 'c' ? PieceKind::Character : PieceKind::Area;
   int r = FindRecord(pieceId);
+  if (r >= 0) records_[r].restoreAt = 0;
   if (own) {
     if (r < 0) return;
     Record& rec = records_[r];

@@ -139,8 +139,9 @@ class Room : private mqtt::Listener, private CryptoResults {
     char id[kPieceIdSize] = {};
     std::uint8_t asked = 0;  // the slot the piece asks for
     PieceState state;
-    int inFlight = 0;     // own messages published, echo not yet seen
-    bool resend = false;  // in flight when the connection broke: publish again
+    int inFlight = 0;             // own messages published, echo not yet seen
+    bool resend = false;          // in flight when the connection broke: publish again
+    std::uint64_t restoreAt = 0;  // not 0: publish again then, unless a message holds first
   };
   struct Delivery {  // an incoming message, opening or opened, or the barrier
     bool barrier = false;
@@ -236,6 +237,7 @@ class Room : private mqtt::Listener, private CryptoResults {
   bool heardAny_ = false;   // a piece or the grid arrived on this connection
   bool gridKnown_ = false;  // the room has a grid size (heard or published)
   bool gridResend_ = false;
+  std::uint64_t gridRestoreAt_ = 0;
 
   Seen seen_[kMaxSeen];
   int seenNext_ = 0;
