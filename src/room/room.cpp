@@ -193,6 +193,7 @@ void Room::ConnectionEnded(RoomProblem why) {
   outBase_ = outNext_;
   subscribed_ = false;
   willSealing_ = false;
+  flooded_ = false;
   for (Presence& p : presence_) p = Presence{};
   std::uint32_t delay = kFirstRetryMs << (failures_ < 5 ? failures_ : 5);
   if (delay > kLastRetryMs) delay = kLastRetryMs;
@@ -209,6 +210,13 @@ void Room::Tick(std::uint64_t nowMs) {
   client_.Tick(nowMs);
   if (status_ == RoomStatus::Waiting && now_ >= retryAt_) StartAttempt();
   if (status_ != RoomStatus::Connected) return;
+  // A broker drops messages to a member that falls behind (a flood), our echoes and the
+  // flood's last word too: once it is quiet, the room connects again and is sent its board.
+  if (flooded_ && now_ - lastLiveAt_ >= kRestoreMs) {
+    flooded_ = false;
+    client_.Disconnect(true);
+    return ConnectionEnded(RoomProblem::Lost);
+  }
   for (int r = 0; r < kMaxRecords; ++r) {
     Record& rec = records_[r];
     if (rec.restoreAt == 0 || now_ < rec.restoreAt) continue;
@@ -476,6 +484,14 @@ void Room::Notify() {
 void Room::OnMessage(const char* topic, std::size_t topicLen, const std::uint8_t* payload,
                      std::size_t size, bool retained) {
   if (status_ != RoomStatus::Connecting && status_ != RoomStatus::Connected) return;
+  if (!retained) {
+    if (now_ - burstAt_ >= 1000) {
+      burstAt_ = now_;
+      burst_ = 0;
+    }
+    flooded_ |= ++burst_ > kFloodPerS;
+    lastLiveAt_ = now_;
+  }
   const std::size_t rootLen = std::strlen(root_);
   if (topicLen >= kMaxTopicSize || topicLen <= rootLen || std::memcmp(topic, root_, rootLen) != 0 ||
       inNext_ - inBase_ >= kQueueSize) {

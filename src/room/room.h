@@ -130,6 +130,7 @@ class Room : private mqtt::Listener, private CryptoResults {
   static constexpr int kQueueSize = 64;     // messages opening / sealing at once
   static constexpr int kMaxTopicSize = 96;  // topic name, terminator included
   static constexpr int kPieceIdSize = 28;   // piece id, terminator included
+  static constexpr int kFloodPerS = 300;    // live messages a second beyond any room's own
 
  private:
   struct Record {
@@ -238,6 +239,10 @@ class Room : private mqtt::Listener, private CryptoResults {
   bool gridKnown_ = false;  // the room has a grid size (heard or published)
   bool gridResend_ = false;
   std::uint64_t gridRestoreAt_ = 0;
+  std::uint64_t burstAt_ = 0;  // live messages counted since then, in bursts of a second
+  int burst_ = 0;
+  bool flooded_ = false;  // the broker may have dropped messages to us: connect again
+  std::uint64_t lastLiveAt_ = 0;
 
   Seen seen_[kMaxSeen];
   int seenNext_ = 0;

@@ -123,6 +123,7 @@ class FakeBroker {
     bool connected = false;
     bool gone = false;
     bool clean = false;  // DISCONNECT received
+    bool deaf = false;   // publications to it are dropped (a client that fell behind)
     std::string user;
     std::vector<std::string> filters;
     Message will;
@@ -211,7 +212,7 @@ class FakeBroker {
     if (retain && payload.empty()) retained.erase(topic);
     if (retain && !payload.empty()) retained[topic] = payload;
     for (Connection& c : conns) {
-      if (!c.connected || c.gone) continue;
+      if (!c.connected || c.gone || c.deaf) continue;
       for (const std::string& f : c.filters) {
         if (Matches(f, topic)) {
           Publish(c, topic, payload, false);

@@ -402,6 +402,28 @@ TEST(Room, AnAnsweringLaterCryptoTakesMoreRetainedMessagesThanItsQueueHolds) {
   EXPECT_EQ(w.room(1).dropped(), 0u);
 }
 
+TEST(Room, AfterAFloodMembersConnectAgainForWhatTheBrokerDroppedOnTheWay) {
+  World w(2);
+  w.As(0, [] { AddCharacter(0, "A", 1, 1); });
+  w.Open();
+  const std::string root = w.broker.retained.begin()->first.substr(0, 39);
+  for (int i = 0; i <= Room::kFloodPerS; ++i) {
+    w.broker.Inject(root + "p/c0000000000000000-1", Bytes(60, 0x41), false);
+  }
+  auto& deaf = w.broker.conns[w.members[1]->stream.conn].deaf;
+  deaf = true;
+  w.Change(0, [] { Move(0, 90, 90); });
+  w.Settle();
+  deaf = false;
+  EXPECT_EQ(w.Code(1), "A:1,1:r");
+  w.now = 3000;  // quiet for two seconds: both connect again
+  w.Settle();
+  w.now = 5000;
+  w.Settle();
+  EXPECT_EQ(w.room(1).status(), RoomStatus::Connected);
+  EXPECT_EQ(w.Code(1), "A:90,90:r");
+}
+
 // A broker that misbehaves at any point of the connection: the room says why, keeps its
 // board, and is back in the room once the broker behaves.
 TEST(Room, HostileBrokersLeaveTheBoardAndSayWhy) {
