@@ -122,7 +122,7 @@ test('pages share a room through the broker, sealed', async () => {
   publish(`rooms/${roomUser}/p/c0123456789abcdef-1`, ['-m', 'x'.repeat(60)]);
   publish(pieceTopic, ['-n']);
   publish(`rooms/${roomUser}/grid`, ['-n']);
-  await new Promise((r) => setTimeout(r, 500));
+  await new Promise((r) => setTimeout(r, 3000));  // the members put back what was taken after 2 s
   await h.settle(a);
   assert.equal(await h.code(a), board);
   assert.equal(await h.code(b), board);
