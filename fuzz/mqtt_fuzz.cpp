@@ -3,13 +3,23 @@
 // and a ping awaited) and the size of the pieces the rest arrives in; a tick now and then
 // lets the timeouts run. The client must end every connection it cannot follow with a
 // reason, never answer on a closed stream, and describe every packet within its bytes.
+//
+// With the first byte's high bit, a whole room meets the broker instead, through every
+// phase (connecting, subscribing, connected, waiting to try again): a piece beginning with
+// 0xFE closes the stream instead, one with 0xFF lets time pass. Its crypto port opens nothing,
+// as for a broker without the room's key: the status stays sane and the board never changes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
+#include "board/board.h"
+#include "code/coordinate_code.h"
 #include "mqtt/client.h"
 #include "mqtt/packets.h"
+#include "room/room.h"
 
 namespace {
 
@@ -47,6 +57,79 @@ class Events : public dz::mqtt::Listener {
   int closes = 0;
 };
 
+// Seals by appending a zero tag; opens nothing.
+class NoKeyCrypto : public dz::Crypto {
+ public:
+  void Random(std::uint8_t* out, std::size_t n) override {
+    for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(++counter_ * 97);
+  }
+  void Seal(dz::CryptoResults& to, std::uint32_t request, const std::uint8_t (&)[dz::kRoomKeySize],
+            const std::uint8_t (&)[dz::kNonceSize], const std::uint8_t*, std::size_t,
+            const std::uint8_t* plain, std::size_t n) override {
+    std::uint8_t out[dz::kMaxPlainSize + dz::kTagSize] = {};
+    std::memcpy(out, plain, n);
+    to.OnSealed(request, true, out, n + dz::kTagSize);
+  }
+  void Open(dz::CryptoResults& to, std::uint32_t request, const std::uint8_t (&)[dz::kRoomKeySize],
+            const std::uint8_t (&)[dz::kNonceSize], const std::uint8_t*, std::size_t,
+            const std::uint8_t*, std::size_t) override {
+    to.OnOpened(request, false, nullptr, 0);
+  }
+
+ private:
+  unsigned counter_ = 0;
+};
+
+class BoardWatch : public dz::RoomListener {
+ public:
+  void OnBoardChanged(bool) override { Fail("the board changed"); }
+};
+
+std::string Code() {
+  char code[dz::kCodeSize];
+  dz::BuildCoordinateCode(code);
+  return code;
+}
+
+void RunRoom(const std::uint8_t* data, std::size_t size, std::size_t piece) {
+  dz::ResetBoardState();
+  dz::PieceState a;
+  a.active = true;
+  a.x = a.y = 40;
+  std::memcpy(a.name, "A", 2);
+  dz::WriteSlot(dz::PieceKind::Character, 0, a);
+  const std::string board = Code();
+  Stream stream;
+  NoKeyCrypto crypto;
+  BoardWatch watch;
+  dz::Room room(stream, crypto, dz::Transport::Tcp, watch);
+  char link[dz::kMaxLinkSize];
+  if (room.Create("p", "", "h:1", link, sizeof link) == 0) Fail("create");
+  std::uint64_t now = 0;
+  for (std::size_t at = 0; at < size; at += piece) {
+    if (stream.open && room.status() == dz::RoomStatus::Connecting) room.OnStreamOpen();
+    const std::size_t n = size - at < piece ? size - at : piece;
+    if (data[at] == 0xFE) {
+      room.OnStreamClosed();
+    } else if (data[at] == 0xFF) {
+      room.Tick(now += 3000);
+    } else if (room.OnStreamBytes(data + at, n) != n) {
+      Fail("bytes left over with a crypto port that answers at once");
+    }
+    room.Sync();
+    const dz::RoomStatus s = room.status();
+    const bool problem = room.problem() != dz::RoomProblem::None;
+    if (s == dz::RoomStatus::Outside || (s == dz::RoomStatus::Waiting && !problem) ||
+        (s == dz::RoomStatus::Connected && problem)) {
+      Fail("status");
+    }
+    if (room.members() > 1) Fail("members counted from messages that do not open");
+    if (s == dz::RoomStatus::Waiting) room.Tick(now += 60000);  // the next attempt
+  }
+  if (Code() != board) Fail("the board changed");
+  dz::ResetBoardState();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -54,6 +137,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t mode = data[0];
   ++data;
   --size;
+  if (mode & 0x80) {
+    RunRoom(data, size, (mode >> 1) & 15 ? (mode >> 1) & 15 : size);
+    return 0;
+  }
   Stream stream;
   Events events(nullptr);
   dz::mqtt::Client client(stream, events);

@@ -54,11 +54,35 @@
   // ---- the socket -----------------------------------------------------------------------------
 
   let socket = null;
+  // What the core could not take yet (its messages being opened fill its queue), in order;
+  // handed over again as WebCrypto answers. A backlog over MAX_BACKLOG bytes (a flood) ends
+  // the connection: the room connects again later and the broker sends its board anew.
+  const MAX_BACKLOG = 1 << 20;
+  let backlog = [];
+  let backlogBytes = 0;
 
   function detach() {
+    backlog = [];
+    backlogBytes = 0;
     if (!socket) return;
     socket.onopen = socket.onmessage = socket.onclose = socket.onerror = null;
     socket = null;
+  }
+
+  function feed() {
+    const ws = socket;
+    while (backlog.length && socket === ws) {
+      const b = backlog[0];
+      let used = 0;
+      withBytes(b, function (p, n) { used = core._dz_stream_bytes(p, n); });
+      if (socket !== ws) return;  // the core closed it
+      backlogBytes -= used;
+      if (used < b.length) {
+        backlog[0] = b.subarray(used);
+        return;
+      }
+      backlog.shift();
+    }
   }
 
   function socketOpen(url) {
@@ -76,12 +100,14 @@
     socket = ws;
     ws.onopen = function () { core._dz_stream_open(); };
     ws.onmessage = function (e) {
-      if (e.data instanceof ArrayBuffer) {
-        withBytes(new Uint8Array(e.data), function (p, n) { core._dz_stream_bytes(p, n); });
-      }
+      if (!(e.data instanceof ArrayBuffer)) return;
+      backlog.push(new Uint8Array(e.data));
+      backlogBytes += e.data.byteLength;
+      if (backlogBytes > MAX_BACKLOG) return ws.onclose();
+      if (backlog.length === 1) feed();
     };
     ws.onclose = ws.onerror = function () {
-      detach();
+      socketClose();
       core._dz_stream_closed();
     };
   }
@@ -115,6 +141,7 @@
     withBytes(bytes || new Uint8Array(0), function (p, n) {
       core._dz_crypto_done(ticket, ok ? 1 : 0, p, ok ? n : 0);
     });
+    feed();
   }
 
   // AES-256-GCM, the tag (128 bits) after the ciphertext, the topic as additional data.

@@ -139,27 +139,31 @@ void Client::OnStreamClosed() {
   Fail(state_ == State::Connected ? Error::Lost : Error::Unreachable);
 }
 
-void Client::OnStreamBytes(const std::uint8_t* data, std::size_t n) {
-  if (state_ == State::Opening || state_ == State::Idle) return;
+std::size_t Client::OnStreamBytes(const std::uint8_t* data, std::size_t n) {
+  if (state_ == State::Opening || state_ == State::Idle) return n;
   const std::uint32_t generation = generation_;
-  while (n > 0) {
+  const std::size_t total = n;
+  while (n > 0 && !listener_.Full()) {
     PacketReader::Status status;
     const std::size_t used = reader_.Feed(data, n, &status);
     data += used;
     n -= used;
     if (status == PacketReader::Status::Error) {
       parseError_ = reader_.error();
-      return Fail(Error::Protocol);
+      Fail(Error::Protocol);
+      return total;
     }
     if (status != PacketReader::Status::Complete) continue;
     Packet p;
     const ParseError e = DecodeServerPacket(reader_.packet(), reader_.size(), &p);
     if (e != ParseError::None) {
       parseError_ = e;
-      return Fail(Error::Protocol);
+      Fail(Error::Protocol);
+      return total;
     }
-    if (!HandlePacket(p) || generation != generation_) return;
+    if (!HandlePacket(p) || generation != generation_) return total;
   }
+  return total - n;
 }
 
 bool Client::HandlePacket(const Packet& p) {

@@ -66,6 +66,9 @@ class Listener {
   virtual void OnPong() {}
   // The connection ended (the stream is closed); the client is Idle again.
   virtual void OnClosed(Error /*why*/) {}
+  // True while the owner can take no more packets: the client leaves the bytes that follow
+  // to the stream's owner, which hands them over again later (see OnStreamBytes).
+  virtual bool Full() { return false; }
 };
 
 struct Options {
@@ -103,9 +106,11 @@ class Client {
   // second. Sends the keep-alive pings and ends connections whose answers are overdue.
   void Tick(std::uint64_t nowMs);
 
-  // The stream's events, reported by the front-end.
+  // The stream's events, reported by the front-end. OnStreamBytes returns how many bytes it
+  // took: fewer than n only while the listener is Full, and then the front-end keeps the
+  // rest, in order, and hands it over again once the listener has made room.
   void OnStreamOpen();
-  void OnStreamBytes(const std::uint8_t* data, std::size_t n);
+  std::size_t OnStreamBytes(const std::uint8_t* data, std::size_t n);
   void OnStreamClosed();
 
   State state() const { return state_; }

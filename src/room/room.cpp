@@ -11,6 +11,7 @@ namespace {
 constexpr std::uint16_t kKeepAliveS = 30;
 constexpr std::uint32_t kFirstRetryMs = 1000;
 constexpr std::uint32_t kLastRetryMs = 30000;
+constexpr std::uint32_t kRestoreMs = 2000;
 constexpr std::size_t kMinPayload = kNonceSize + 18 + kTagSize;
 constexpr int kKinds = 2;
 constexpr int kKept = -2;  // a slot of the layout that keeps what it holds
@@ -194,6 +195,7 @@ void Room::ConnectionEnded(RoomProblem why) {
   outBase_ = outNext_;
   subscribed_ = false;
   willSealing_ = false;
+  flooded_ = false;
   for (Presence& p : presence_) p = Presence{};
   // A room whose broker worked is most likely back soon (a restart, a network blip): it
   // waits at most 8 s between attempts, a room that never got in up to 30 s.
@@ -212,6 +214,24 @@ void Room::Tick(std::uint64_t nowMs) {
   now_ = nowMs;
   client_.Tick(nowMs);
   if (status_ == RoomStatus::Waiting && now_ >= retryAt_) StartAttempt();
+  if (status_ != RoomStatus::Connected) return;
+  // A broker drops messages to a member that falls behind (a flood), our echoes and the
+  // flood's last word too: once it is quiet, the room connects again and is sent its board.
+  if (flooded_ && now_ - lastLiveAt_ >= kRestoreMs) {
+    flooded_ = false;
+    client_.Disconnect(true);
+    return ConnectionEnded(RoomProblem::Lost);
+  }
+  for (int r = 0; r < kMaxRecords; ++r) {
+    Record& rec = records_[r];
+    if (rec.restoreAt == 0 || now_ < rec.restoreAt) continue;
+    rec.restoreAt = 0;
+    if (rec.used && rec.inFlight == 0) PublishRecord(r);
+  }
+  if (gridRestoreAt_ != 0 && now_ >= gridRestoreAt_) {
+    gridRestoreAt_ = 0;
+    if (gridInFlight_ == 0) PublishGrid();
+  }
 }
 
 // ---- The connection --------------------------------------------------------------------
@@ -476,18 +496,27 @@ void Room::Notify() {
 void Room::OnMessage(const char* topic, std::size_t topicLen, const std::uint8_t* payload,
                      std::size_t size, bool retained) {
   if (status_ != RoomStatus::Connecting && status_ != RoomStatus::Connected) return;
+  if (!retained) {
+    if (now_ - burstAt_ >= 1000) {
+      burstAt_ = now_;
+      burst_ = 0;
+    }
+    flooded_ |= ++burst_ > kFloodPerS;
+    lastLiveAt_ = now_;
+  }
   const std::size_t rootLen = std::strlen(root_);
   if (topicLen >= kMaxTopicSize || topicLen <= rootLen || std::memcmp(topic, root_, rootLen) != 0 ||
-      size < kMinPayload || size > kNonceSize + kMaxPlainSize + kTagSize ||
       inNext_ - inBase_ >= kQueueSize) {
     ++dropped_;
     return;
   }
-  const std::uint32_t id = inNext_++;
+  const std::uint32_t id = inNext_;
   Delivery& d = deliveries_[id % kQueueSize];
   d = Delivery{};
   std::memcpy(d.topic, topic, topicLen);
   d.topic[topicLen] = '\0';
+  if (size < kMinPayload || size > kNonceSize + kMaxPlainSize + kTagSize) return Refuse(d);
+  ++inNext_;
   d.retained = retained;
   std::uint8_t nonce[kNonceSize];
   std::memcpy(nonce, payload, sizeof nonce);
@@ -532,11 +561,25 @@ void Room::Drain() {
     } else if (d.state == 1) {
       Apply(d);
     } else {
-      ++dropped_;
+      Refuse(d);
     }
   }
   draining_ = false;
   Notify();
+}
+
+// A message that does not hold (empty, garbage, a replay) on a piece's or the grid's topic is
+// never a member's: whoever knows the room id sent it, and the broker may now keep it for the
+// next joiner in place of the real one. What this member holds there goes out again after
+// kRestoreMs, unless a message that holds comes on that topic first (it is then the one
+// kept, and a member's change is not overwritten by an older state).
+void Room::Refuse(const Delivery& d) {
+  ++dropped_;
+  if (d.retained) return;
+  const char* rest = d.topic + std::strlen(root_);
+  const int r = std::strncmp(rest, "p/", 2) == 0 ? FindRecord(rest + 2) : -1;
+  if (r >= 0) records_[r].restoreAt = now_ + kRestoreMs;
+  if (std::strcmp(rest, "grid") == 0 && gridKnown_) gridRestoreAt_ = now_ + kRestoreMs;
 }
 
 bool Room::Fresh(std::uint64_t member, const char* topic, std::uint64_t seq) {
@@ -557,10 +600,7 @@ bool Room::Fresh(std::uint64_t member, const char* topic, std::uint64_t seq) {
 void Room::Apply(const Delivery& d) {
   RoomMessage m;
   const char* rest = d.topic + std::strlen(root_);
-  if (!DecodeRoomMessage(d.plain, d.size, &m) || m.member == 0) {
-    ++dropped_;
-    return;
-  }
+  if (!DecodeRoomMessage(d.plain, d.size, &m) || m.member == 0) return Refuse(d);
   const bool own = m.member == member_;
   bool fits = false;
   if (std::strncmp(rest, "p/", 2) == 0) {
@@ -584,7 +624,6 @@ void Room::Apply(const Delivery& d) {
   // A member's presence topic carries its one "here" and its will: it needs no number kept,
   // and the "here" of a member seen before comes again after each reconnection.
   if (!fits || (!presence && !Fresh(m.member, d.topic, m.seq))) {
-    ++dropped_;
     // A kept piece older than ours: the broker came back from an older copy of the room
     // (one saved a little before it stopped). It gets ours again.
     const int r = fits && d.retained && m.type == MessageType::Piece ? FindRecord(rest + 2) : -1;
@@ -592,7 +631,7 @@ void Room::Apply(const Delivery& d) {
         (records_[r].asked != m.slot || !SameState(m.kind, records_[r].state, m.piece))) {
       PublishRecord(r);
     }
-    return;
+    return Refuse(d);
   }
   switch (m.type) {
     case MessageType::Piece:
@@ -600,6 +639,7 @@ void Room::Apply(const Delivery& d) {
       return ApplyPiece(rest + 2, m, own);
     case MessageType::Grid:
       gridKnown_ = true;
+      gridRestoreAt_ = 0;
       if (own) {
         if (gridInFlight_ > 0) --gridInFlight_;
         return;
@@ -638,6 +678,7 @@ void Room::Apply(const Delivery& d) {
 void Room::ApplyPiece(const char* pieceId, const RoomMessage& m, bool own) {
   const PieceKind kind = pieceId[0] == 'c' ? PieceKind::Character : PieceKind::Area;
   int r = FindRecord(pieceId);
+  if (r >= 0) records_[r].restoreAt = 0;
   if (own) {
     if (r < 0) return;
     Record& rec = records_[r];

@@ -106,7 +106,12 @@ class Room : private mqtt::Listener, private CryptoResults {
   void Tick(std::uint64_t nowMs);
 
   void OnStreamOpen() { client_.OnStreamOpen(); }
-  void OnStreamBytes(const std::uint8_t* data, std::size_t n) { client_.OnStreamBytes(data, n); }
+  // Returns how many bytes it took: fewer only while kQueueSize messages are opening (never
+  // with a crypto port that answers inside its calls); the front-end keeps the rest and
+  // hands it over again after the next answer of its crypto port.
+  std::size_t OnStreamBytes(const std::uint8_t* data, std::size_t n) {
+    return client_.OnStreamBytes(data, n);
+  }
   void OnStreamClosed() { client_.OnStreamClosed(); }
 
   RoomStatus status() const { return status_; }
@@ -125,6 +130,7 @@ class Room : private mqtt::Listener, private CryptoResults {
   static constexpr int kQueueSize = 64;     // messages opening / sealing at once
   static constexpr int kMaxTopicSize = 96;  // topic name, terminator included
   static constexpr int kPieceIdSize = 28;   // piece id, terminator included
+  static constexpr int kFloodPerS = 300;    // live messages a second beyond any room's own
 
  private:
   struct Record {
@@ -134,8 +140,9 @@ class Room : private mqtt::Listener, private CryptoResults {
     char id[kPieceIdSize] = {};
     std::uint8_t asked = 0;  // the slot the piece asks for
     PieceState state;
-    int inFlight = 0;     // own messages published, echo not yet seen
-    bool resend = false;  // in flight when the connection broke: publish again
+    int inFlight = 0;             // own messages published, echo not yet seen
+    bool resend = false;          // in flight when the connection broke: publish again
+    std::uint64_t restoreAt = 0;  // not 0: publish again then, unless a message holds first
   };
   struct Delivery {  // an incoming message, opening or opened, or the barrier
     bool barrier = false;
@@ -169,6 +176,7 @@ class Room : private mqtt::Listener, private CryptoResults {
                  std::size_t size, bool retained) override;
   void OnPong() override;
   void OnClosed(mqtt::Error why) override;
+  bool Full() override { return inNext_ - inBase_ >= kQueueSize; }
   // CryptoResults
   void OnSealed(std::uint32_t request, bool ok, const std::uint8_t* data, std::size_t n) override;
   void OnOpened(std::uint32_t request, bool ok, const std::uint8_t* data, std::size_t n) override;
@@ -184,6 +192,7 @@ class Room : private mqtt::Listener, private CryptoResults {
   void Drain();
   void Notify();
   void Apply(const Delivery& d);
+  void Refuse(const Delivery& d);
   void ApplyPiece(const char* pieceId, const RoomMessage& m, bool own);
   void Layout(PieceKind kind);
   int FindRecord(const char* id) const;
@@ -233,6 +242,11 @@ class Room : private mqtt::Listener, private CryptoResults {
   bool heardAny_ = false;   // a piece or the grid arrived on this connection
   bool gridKnown_ = false;  // the room has a grid size (heard or published)
   bool gridResend_ = false;
+  std::uint64_t gridRestoreAt_ = 0;
+  std::uint64_t burstAt_ = 0;  // live messages counted since then, in bursts of a second
+  int burst_ = 0;
+  bool flooded_ = false;  // the broker may have dropped messages to us: connect again
+  std::uint64_t lastLiveAt_ = 0;
 
   Seen seen_[kMaxSeen];
   int seenNext_ = 0;

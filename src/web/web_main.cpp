@@ -152,10 +152,12 @@ EMSCRIPTEN_KEEPALIVE void dz_room_tick(double nowMs) {
 EMSCRIPTEN_KEEPALIVE void dz_stream_open() {
   if (dz::Room* room = dz::ProgramRoom()) room->OnStreamOpen();
 }
-EMSCRIPTEN_KEEPALIVE void dz_stream_bytes(const std::uint8_t* data, int n) {
+// Returns how many bytes the room took; the page keeps the rest for later.
+EMSCRIPTEN_KEEPALIVE int dz_stream_bytes(const std::uint8_t* data, int n) {
   if (dz::Room* room = dz::ProgramRoom(); room != nullptr && n > 0) {
-    room->OnStreamBytes(data, static_cast<std::size_t>(n));
+    return static_cast<int>(room->OnStreamBytes(data, static_cast<std::size_t>(n)));
   }
+  return n;
 }
 EMSCRIPTEN_KEEPALIVE void dz_stream_closed() {
   if (dz::Room* room = dz::ProgramRoom()) room->OnStreamClosed();

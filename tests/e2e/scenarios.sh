@@ -4,7 +4,7 @@
 
 scenarios=(start add drag_snap drag_real area_drag melee panels no_selection grid picture clipboard
   hostile full_board close ring distances measure perpendiculars missing_pictures menu
-  huge_area_selected huge_area_heap clear_then_add look room)
+  huge_area_selected huge_area_heap clear_then_add look room room_flood)
 
 # Scenarios of faults not mended yet: they run only when named (tests/e2e/run NAME) or with
 # E2E_PENDING=1, and move to the list above with the mend.
@@ -838,4 +838,43 @@ room_members() {  # TCP WS
   prog_pid=$first_pid
   check "garbage changed nothing; the other left" "$title — ${room}接続 1人|$board" \
     "$(wait_title "$title — ${room}接続 1人")|$(code)"
+}
+
+# A member with the link floods the room (tests/web/flooder.js: thousands of sealed moves a
+# second, garbage, then the largest packets the broker takes): the program answers the
+# driver within 5 s throughout, as the soak asks, its memory stays within 32 MB of what it
+# was, and it ends on the flooder's last move.
+sc_room_flood() {
+  local tcp=$((20001 + $$ % 20000)) broker_dir=$e2e_dir/broker-flood-$$ broker_pid
+  local ws=$((tcp + 20000)) title="dozero ver 0.50 — ルーム: 接続 1人" link flooder
+  local before most=0 mem slowest=0 t0 ms flood_log=$e2e_dir/logs/$scenario_id.flooder.log
+  broker_pid=$(. scripts/lib/broker.sh && dz_broker_start "$broker_dir" "$tcp" "$ws") ||
+    { fail "the broker did not start"; return; }
+  prog_env=(DOZERO_BROKER_TCP=127.0.0.1:$tcp DOZERO_BROKER_WS=ws://127.0.0.1:$ws)
+  if start_program; then
+    d button board $IDC_BOARD_ADD_MARKER \; menu-post $IDM_ROOM_CREATE >/dev/null
+    d answer ok >/dev/null
+    link=$(d clipboard)
+    check "in the room" "$title" "$(wait_title "$title")"
+    before=$(program_memory_kb 2>/dev/null)
+    node tests/web/flooder.js "$link" "$tcp" 4000 >"$flood_log" 2>&1 &
+    flooder=$!
+    while kill -0 "$flooder" 2>/dev/null; do
+      t0=$(date +%s%N)
+      d sync >/dev/null || break
+      ms=$((($(date +%s%N) - t0) / 1000000))
+      ((ms > slowest)) && slowest=$ms
+      mem=$(program_memory_kb 2>/dev/null)
+      [ "$mem" != gone ] && ((mem > most)) && most=$mem
+    done
+    wait "$flooder" || fail "the flooder failed: $(head -c 300 "$flood_log")"
+    echo "  flood: $(cat "$flood_log") messages; slowest answer $slowest ms; memory $before -> $most KiB"
+    check "answers within 5 s during the flood" "1" "$((slowest < 5000))"
+    check "memory within 32 MB of before" "1" "$((most - before < 32768))"
+    check "the flooder's last move" "A:1,1:r F:300,300:r" "$(wait_code "A:1,1:r F:300,300:r")"
+    check "still in the room" "$title" "$(wait_title "$title")"
+  fi
+  prog_env=()
+  (. scripts/lib/broker.sh && dz_broker_stop "$broker_pid")
+  rm -rf "$broker_dir"
 }

@@ -34,7 +34,7 @@ class FakeBroker {
     int conn = -1;
     // Reports to the client; set by the test (a room or a client).
     std::function<void()> open;
-    std::function<void(const std::uint8_t*, std::size_t)> bytes;
+    std::function<std::size_t(const std::uint8_t*, std::size_t)> bytes;  // returns bytes taken
     std::function<void()> closed;
     // Runs a report as the stream's owner (the tests swap the board in first).
     std::function<void(const std::function<void()>&)> as = [](const std::function<void()>& f) {
@@ -56,6 +56,7 @@ class FakeBroker {
     bool connected = false;
     bool gone = false;
     bool clean = false;  // DISCONNECT received
+    bool deaf = false;   // publications to it are dropped (a client that fell behind)
     std::string user;
     std::vector<std::string> filters;
     Message will;
@@ -65,6 +66,8 @@ class FakeBroker {
 
   std::uint8_t connackCode = 0;
   std::uint8_t subackCode = 0;
+  bool answerConnect = true;  // false: CONNECT and SUBSCRIBE are met with silence
+  bool answerSubscribe = true;
   bool reverseOrder = false;
   std::map<std::string, Bytes> retained;
   std::vector<Message> log;  // every publication accepted, in order
@@ -97,9 +100,13 @@ class FakeBroker {
         if (c.out.empty() || c.gone) continue;
         Bytes b;
         b.swap(c.out);
-        moved = true;
         Stream* s = c.stream;
-        s->as([&] { s->bytes(b.data(), b.size()); });
+        std::size_t used = 0;
+        s->as([&] { used = s->bytes(b.data(), b.size()); });
+        moved |= used > 0;
+        // What the client did not take waits, before anything sent since.
+        Bytes& out = conns[i].out;
+        out.insert(out.begin(), b.begin() + static_cast<long>(used), b.end());
       }
     }
     return rounds;
@@ -138,7 +145,7 @@ class FakeBroker {
     if (retain && payload.empty()) retained.erase(topic);
     if (retain && !payload.empty()) retained[topic] = payload;
     for (Connection& c : conns) {
-      if (!c.connected || c.gone) continue;
+      if (!c.connected || c.gone || c.deaf) continue;
       for (const std::string& f : c.filters) {
         if (Matches(f, topic)) {
           Publish(c, topic, payload, false);
@@ -205,6 +212,7 @@ class FakeBroker {
           c.will.payload.assign(w.begin(), w.end());
         }
         if (flags & 0x80) c.user = Text(p);
+        if (!answerConnect) return;
         const std::uint8_t ack[] = {0x20, 2, 0, connackCode};
         Append(c.out, ack, sizeof ack);
         c.connected = connackCode == 0;
@@ -227,6 +235,7 @@ class FakeBroker {
         const std::uint8_t id0 = p[0], id1 = p[1];
         p += 2;
         const std::string filter = Text(p);
+        if (!answerSubscribe || !answerConnect) return;
         const std::uint8_t ack[] = {0x90, 3, id0, id1, subackCode};
         Append(c.out, ack, sizeof ack);
         if (subackCode == 0x80 || filter.rfind("rooms/" + c.user + "/", 0) != 0) return;

@@ -60,7 +60,9 @@ class World {
     m.stream.broker = &broker;
     m.stream.as = [this, i](const std::function<void()>& f) { As(i, f); };
     m.stream.open = [&m] { m.room->OnStreamOpen(); };
-    m.stream.bytes = [&m](const std::uint8_t* p, std::size_t n) { m.room->OnStreamBytes(p, n); };
+    m.stream.bytes = [&m](const std::uint8_t* p, std::size_t n) {
+      return m.room->OnStreamBytes(p, n);
+    };
     m.stream.closed = [&m] { m.room->OnStreamClosed(); };
     return m;
   }
@@ -352,10 +354,127 @@ TEST(Room, ForeignAndBrokenMessagesChangeNothing) {
     EXPECT_EQ(w.Code(0), before) << topic << " " << payload.size();
   }
   EXPECT_GE(w.room(1).dropped(), attacks.size() - 1);
+  // A move made while a stranger's message is on its way is not undone by the member that
+  // refuses it.
+  w.broker.Inject(pieceTopic, {});
+  w.Change(1, [] { Move(0, 60, 60); });
+  w.now = 5000;
+  w.Settle();
+  EXPECT_EQ(w.Code(0), "A:60,60:r");
+  // The members put back what the empty message and the replay took off the broker: a
+  // joiner sees the board, not the attacks.
+  for (const auto& [topic, payload] : attacks) w.broker.Inject(topic, payload);
+  w.Settle();
+  w.now = 10000;
+  w.Settle();
+  w.Add();
+  w.As(2, [&] { w.room(2).Join(link.c_str()); });
+  w.Settle();
+  EXPECT_EQ(w.Code(2), "A:60,60:r");
   // Still in step after all that.
   w.Change(1, [] { Move(0, 7, 7); });
   w.Settle();
   EXPECT_EQ(w.Code(0), "A:7,7:r");
+}
+
+TEST(Room, AnAnsweringLaterCryptoTakesMoreRetainedMessagesThanItsQueueHolds) {
+  World w(1);
+  const std::string link = w.Open();
+  // Three boards in turn, the first two deleted: their tombstones stay retained.
+  for (int round = 0; round < 3; ++round) {
+    w.Change(0, [&] {
+      for (int s = 0; s < kCharacterCount; ++s) AddCharacter(s, defaultNames[s], s, round);
+    });
+    w.Settle();
+    if (round < 2)
+      w.Change(0, [] {
+        for (Character& c : characters) c.Clear();
+      });
+    w.Settle();
+  }
+  ASSERT_GT(w.broker.retained.size(), std::size_t{Room::kQueueSize});
+  Member& joiner = w.Add();
+  joiner.crypto.deferred = true;
+  w.As(1, [&] { w.room(1).Join(link.c_str()); });
+  for (int answers = 1; answers > 0;) {
+    w.Settle();
+    w.As(1, [&] { answers = joiner.crypto.Finish(); });
+  }
+  EXPECT_EQ(w.Code(1), w.Code(0));
+  EXPECT_EQ(w.room(1).dropped(), 0u);
+}
+
+TEST(Room, AfterAFloodMembersConnectAgainForWhatTheBrokerDroppedOnTheWay) {
+  World w(2);
+  w.As(0, [] { AddCharacter(0, "A", 1, 1); });
+  w.Open();
+  const std::string root = w.broker.retained.begin()->first.substr(0, 39);
+  for (int i = 0; i <= Room::kFloodPerS; ++i) {
+    w.broker.Inject(root + "p/c0000000000000000-1", Bytes(60, 0x41), false);
+  }
+  auto& deaf = w.broker.conns[w.members[1]->stream.conn].deaf;
+  deaf = true;
+  w.Change(0, [] { Move(0, 90, 90); });
+  w.Settle();
+  deaf = false;
+  EXPECT_EQ(w.Code(1), "A:1,1:r");
+  w.now = 3000;  // quiet for two seconds: both connect again
+  w.Settle();
+  w.now = 5000;
+  w.Settle();
+  EXPECT_EQ(w.room(1).status(), RoomStatus::Connected);
+  EXPECT_EQ(w.Code(1), "A:90,90:r");
+}
+
+// A broker that misbehaves at any point of the connection: the room says why, keeps its
+// board, and is back in the room once the broker behaves.
+TEST(Room, HostileBrokersLeaveTheBoardAndSayWhy) {
+  enum Phase { kConnecting, kSubscribing, kConnected };
+  struct Case {
+    const char* what;
+    Phase phase;
+    const char* bytes;  // the broker's, in hex
+    bool close;         // then the broker closes the connection
+    RoomProblem want;
+  };
+  const Case cases[] = {
+      {"a PUBLISH before CONNACK", kConnecting, "30 03 0001 74", false, RoomProblem::Protocol},
+      {"CONNACK refused", kConnecting, "20 02 00 04", false, RoomProblem::Refused},
+      {"closed before CONNACK", kConnecting, "", true, RoomProblem::Unreachable},
+      {"SUBACK never comes", kSubscribing, "", false, RoomProblem::Timeout},
+      {"malformed length", kConnected, "30 ff ff ff ff 01", false, RoomProblem::Protocol},
+      {"announced over the limit", kConnected, "90 ff 7f", false, RoomProblem::Protocol},
+      {"longer than announced", kConnected, "30 03 0001 74 f0 00", false, RoomProblem::Protocol},
+      {"SUBACK of nothing", kConnected, "90 03 0009 00", false, RoomProblem::Protocol},
+      {"closed mid-packet", kConnected, "30 40 0003 726f6f", true, RoomProblem::Lost},
+  };
+  for (const Case& c : cases) {
+    World w(1);
+    w.As(0, [] { AddCharacter(0, "A", 1, 1); });
+    w.broker.answerConnect = c.phase != kConnecting;
+    w.broker.answerSubscribe = c.phase == kConnected;
+    char link[kMaxLinkSize];
+    w.As(0, [&] { w.room(0).Create("p", "", "h:1", link, sizeof link); });
+    w.Settle();
+    const int conn = w.members[0]->stream.conn;
+    Bytes raw;
+    for (const char* h = c.bytes; *h != '\0'; h += *h == ' ' ? 1 : 2) {
+      if (*h != ' ') raw.push_back(static_cast<std::uint8_t>(std::stoi(std::string(h, 2), 0, 16)));
+    }
+    w.broker.SendRaw(conn, raw);
+    w.broker.Pump();
+    if (c.close) w.broker.Drop(conn);
+    if (c.want == RoomProblem::Timeout)
+      w.As(0, [&] { w.room(0).Tick(mqtt::kAnswerTimeoutMs + 1); });
+    EXPECT_EQ(w.room(0).status(), RoomStatus::Waiting) << c.what;
+    EXPECT_EQ(w.room(0).problem(), c.want) << c.what;
+    EXPECT_EQ(w.Code(0), "A:1,1:r") << c.what;
+    w.broker.answerConnect = w.broker.answerSubscribe = true;
+    w.now = 60000;
+    w.Settle();
+    EXPECT_EQ(w.room(0).status(), RoomStatus::Connected) << c.what;
+    EXPECT_EQ(w.Code(0), "A:1,1:r") << c.what;
+  }
 }
 
 TEST(Room, ReconnectsWithBackoffAndSendsWhatChangedMeanwhile) {

@@ -108,14 +108,21 @@ test('pages share a room through the broker, sealed', async () => {
     }
   }
 
-  // A raw publisher with the room's user name: garbage, empty, a replay of a real message.
+  // A client under another user name sees nothing of the room.
+  for (const user of ['stranger', '#', '+']) {
+    const seen = spawnSync('mosquitto_sub', ['-h', '127.0.0.1', '-p', String(tcpPort), '-u', user,
+      '-t', `rooms/${roomUser}/#`, '-W', '1'], {encoding: 'utf8'}).stdout;
+    assert.equal(seen, '', user);
+  }
+  // A raw publisher with the room's user name: a replay of a real message, garbage, empty
+  // messages that clear the piece and the grid off the broker. The members put them back.
   const [pieceTopic, pieceHex] = messages.find(([t]) => t.includes('/p/'));
-  publish(pieceTopic, ['-m', 'garbage']);
-  publish(pieceTopic, ['-n']);
-  publish(`rooms/${roomUser}/p/c0123456789abcdef-1`, ['-m', 'x'.repeat(60)]);
-  publish(`rooms/${roomUser}/grid`, ['-n']);
   publish(pieceTopic, ['-s'], Buffer.from(pieceHex, 'hex'));
-  await new Promise((r) => setTimeout(r, 500));
+  publish(pieceTopic, ['-m', 'garbage']);
+  publish(`rooms/${roomUser}/p/c0123456789abcdef-1`, ['-m', 'x'.repeat(60)]);
+  publish(pieceTopic, ['-n']);
+  publish(`rooms/${roomUser}/grid`, ['-n']);
+  await new Promise((r) => setTimeout(r, 3000));  // the members put back what was taken after 2 s
   await h.settle(a);
   assert.equal(await h.code(a), board);
   assert.equal(await h.code(b), board);
@@ -123,7 +130,7 @@ test('pages share a room through the broker, sealed', async () => {
   await a.close();
   await b.close();
 
-  // A late joiner with nobody else in the room gets the board from the broker.
+  // A late joiner with nobody else in the room gets the board from the broker, whole.
   const c = await h.openPage(browser, link);
   await shows(c, CODE, board);
   await members(c, 1);
