@@ -529,14 +529,21 @@ struct Soaker {
   // The member pauses; once nothing moves, its code and grid size must be the program's.
   // The program's code field is its board only since the last change that wrote it (a
   // loaded code is not written there): with `refresh`, a piece is added first, so that the
-  // field is written (and the piece reaches the member too).
+  // field is written (and the piece reaches the member too). When both pools are full no
+  // piece can be added: the board is cleared, and then one is.
   void CompareRoom(long n, const char* when, bool refresh) {
     if (!member) return;
     if (!inRoom) JoinRoom(n);
     if (refresh) {
       const std::string shown = Code();
-      for (int id : {IDC_BOARD_ADD_MARKER, IDC_BOARD_ADD_AREA}) {
-        driver::Ask({"button", "board", S(id)});
+      for (int id : {IDC_BOARD_ADD_MARKER, IDC_BOARD_ADD_AREA, IDC_BOARD_CLEAR}) {
+        if (id == IDC_BOARD_CLEAR) {
+          driver::Ask({"button", "board", S(id), ";", "button", "board", S(IDC_BOARD_ADD_MARKER)});
+          Log("c " + S(n) +
+              " room: both pools full, the board cleared so that the field is written");
+        } else {
+          driver::Ask({"button", "board", S(id)});
+        }
         if (Code() != shown) break;
       }
     }
