@@ -13,6 +13,7 @@
 
 #include "board/board.h"
 #include "code/coordinate_code.h"
+#include "native/board_store.h"
 #include "room_fakes.h"
 
 namespace dz::testing {
@@ -33,17 +34,14 @@ struct Member {
   OpensslCrypto crypto;
   Listener listener;
   std::unique_ptr<Room> room;
-  PieceState pieces[2][kCharacterCount];
-  std::int32_t grid = 30;
+  native::BoardStore board;
 };
-
-constexpr PieceKind kKinds[] = {PieceKind::Character, PieceKind::Area};
 
 class World {
  public:
   FakeBroker broker;
   std::vector<std::unique_ptr<Member>> members;
-  int active = -1;
+  native::Boards boards;
   std::uint64_t now = 0;
 
   explicit World(int n) {
@@ -69,21 +67,7 @@ class World {
 
   // Runs f with member i's board in the pools.
   void As(int i, const std::function<void()>& f) {
-    if (active != i) {
-      if (active >= 0) {
-        Member& old = *members[active];
-        for (int k = 0; k < 2; ++k) {
-          for (int s = 0; s < PoolSize(kKinds[k]); ++s) old.pieces[k][s] = ReadSlot(kKinds[k], s);
-        }
-        old.grid = gridSize;
-      }
-      Member& m = *members[i];
-      gridSize = m.grid;
-      for (int k = 0; k < 2; ++k) {
-        for (int s = 0; s < PoolSize(kKinds[k]); ++s) WriteSlot(kKinds[k], s, m.pieces[k][s]);
-      }
-      active = i;
-    }
+    boards.Use(members[i]->board);
     f();
   }
   Room& room(int i) { return *members[i]->room; }
