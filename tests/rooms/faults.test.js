@@ -226,7 +226,7 @@ test('the broker back without what it kept: the members give the room back', asy
 // What a member relies on to tell an emptied broker: the retained messages of a subscription
 // all come before the answer to a ping sent once the subscription is answered.
 test("the broker sends a subscription's retained messages before answering a later ping", async () => {
-  const {connect, packets} = require('./mqtt_raw');
+  const {connect, packets} = require('../web/mqtt_raw');
   const user = 'f'.repeat(32);
   const kept = 300;
   const publisher = connect(broker.tcp, (type) => {
@@ -258,7 +258,7 @@ test("the broker sends a subscription's retained messages before answering a lat
 // A broker may relay and keep a publication of any size (nats-server does): one larger than
 // a member takes, kept on a room's topic, must not lock every member out of the room.
 test('a kept publication over 8 KB on the room\'s topics locks nobody out', async (t) => {
-  const {connect, packets} = require('./mqtt_raw');
+  const {connect, packets} = require('../web/mqtt_raw');
   const a = await h.openPage(browser, server.url);
   t.after(() => a.close());
   await h.clickControl(a, ADD);

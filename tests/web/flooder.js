@@ -5,8 +5,8 @@
 //   node tests/web/flooder.js LINK TCP_PORT MS    prints the number of messages sent
 'use strict';
 
-const net = require('node:net');
 const crypto = require('node:crypto');
+const raw = require('./mqtt_raw');
 
 function roomKeys(link) {
   const secret = Buffer.from(/room=([^&]*)/.exec(link)[1], 'base64url');
@@ -22,32 +22,18 @@ function seal(key, topic, plain) {
   return Buffer.concat([nonce, c.update(plain), c.final(), c.getAuthTag()]);
 }
 
-function packet(head, body) {
-  const len = [];
-  let n = body.length;
-  do {
-    len.push((n % 128) | (n >= 128 ? 0x80 : 0));
-    n = Math.floor(n / 128);
-  } while (n);
-  return Buffer.concat([Buffer.from([head, ...len]), body]);
-}
-
-function field(s) {
-  const b = Buffer.from(s);
-  return Buffer.concat([Buffer.from([b.length >> 8, b.length & 255]), b]);
-}
-
-const publish = (topic, payload) => packet(0x31, Buffer.concat([field(topic), payload]));
-
 // A raw client with the room id as user name; resolves once the broker accepts it.
 function connect(port, user) {
   return new Promise((resolve, reject) => {
-    const s = net.connect(port, '127.0.0.1', () => s.write(packet(0x10, Buffer.concat([
-      field('MQTT'), Buffer.from([4, 0x82, 0, 60]), field(`flood${process.pid}`), field(user)]))));
-    s.once('data', (d) => (d[0] === 0x20 && d[3] === 0 ? resolve(s) : reject(new Error('refused'))));
-    s.on('error', reject);
+    const s = raw.connect(port, (type, flags, body) => {
+      if (type === 2) body[1] === 0 ? resolve(s) : reject(new Error('refused'));
+    });
+    s.on('close', () => reject(new Error('closed')));
+    s.write(raw.packets.connect(`flood${process.pid}`, user));
   });
 }
+
+const publish = (topic, payload) => raw.packets.publish(topic, payload, true);
 
 // A character "F" of the flooder's asking for the last slot, at (x, y).
 function move(member, seq, x, y) {

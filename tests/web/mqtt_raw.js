@@ -1,4 +1,4 @@
-// Just enough MQTT 3.1.1 over TCP to ask a broker what the rooms rely on.
+// Just enough MQTT 3.1.1 over TCP to ask a broker what the rooms rely on, or to flood a room.
 'use strict';
 
 const net = require('node:net');
@@ -29,8 +29,8 @@ const packets = {
   ping: () => Buffer.from([0xc0, 0]),
 };
 
-// A connection whose incoming packets go to onPacket(type, flags) (type 2 CONNACK, 3 PUBLISH,
-// 9 SUBACK, 13 PINGRESP).
+// A connection whose incoming packets go to onPacket(type, flags, body) (type 2 CONNACK,
+// 3 PUBLISH, 9 SUBACK, 13 PINGRESP).
 function connect(port, onPacket) {
   const socket = net.connect(port, '127.0.0.1');
   socket.on('error', () => {});  // a broker may close at once what it refuses
@@ -48,8 +48,9 @@ function connect(port, onPacket) {
       }
       if (i >= buf.length || buf.length < i + 1 + len) return;
       const first = buf[0];
+      const body = buf.subarray(i + 1, i + 1 + len);
       buf = buf.subarray(i + 1 + len);
-      onPacket(first >> 4, first & 15);
+      onPacket(first >> 4, first & 15, body);
     }
   });
   return socket;
