@@ -217,7 +217,9 @@ void Room::Tick(std::uint64_t nowMs) {
   if (status_ != RoomStatus::Connected) return;
   // A broker drops messages to a member that falls behind (a flood), our echoes and the
   // flood's last word too: once it is quiet, the room connects again and is sent its board.
-  if (flooded_ && now_ - lastLiveAt_ >= kRestoreMs) {
+  // Until then nothing is put back: what this member holds may be what it missed.
+  if (flooded_) {
+    if (now_ - lastLiveAt_ < kRestoreMs) return;
     flooded_ = false;
     client_.Disconnect(true);
     return ConnectionEnded(RoomProblem::Lost);
